@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <initializer_list>
+#include <span>
+
+using ByteSpan = std::span<const std::uint8_t>;
+
+// Writes a file whole or not at all: the bytes go to a temporary name in the same folder, which is then
+// renamed over the final name, so no truncated file ever appears under that name and an existing
+// file is replaced only by a complete one. Throws Failure with the path and the cause.
+void PublishFile(const QString& path, std::initializer_list<ByteSpan> parts);

@@ -1,0 +1,1 @@
+#include "convert/avi_frame_source.h"

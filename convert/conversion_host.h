@@ -1,0 +1,45 @@
+#pragma once
+
+#include "convert/output_format.h"
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+class PackedDib;
+
+// What a conversion run reads and shows. The window and the command-line driver implement it; the run
+// calls it from its own thread, so every member must be safe to call from a thread other than the
+// user-interface thread. Dialog members return only when the user has answered.
+class ConversionHost {
+public:
+    enum class Bar { Files = 1, Frames = 2 };  // ProgressBar1, ProgressBar2
+
+    virtual ~ConversionHost() = default;
+
+    // Inputs, read at the moments the run needs them.
+    virtual int ItemCount() = 0;
+    virtual QString ItemText(int index) = 0;  // 1-based
+    virtual QString OutputFolder() = 0;
+    virtual QString FrameChoice() = 0;        // the text of the frame-count choice
+    virtual OutputFormat Format() = 0;
+    virtual int Quality() = 0;
+
+    // Dialogs.
+    virtual void ShowMessage(const QString& text) = 0;
+    // An input box; none when the user cancelled.
+    virtual std::optional<QString> AskText(const QString& prompt, const QString& title, const QString& defaultText) = 0;
+    // The composed "Application Error" report; returns when OK was pressed.
+    virtual void ShowErrorReport(const QString& message) = 0;
+
+    // Progress: a value in percent, unrounded, and the text shown on the bar.
+    virtual void SetBarValue(Bar bar, double percent) = 0;
+    virtual void SetBarText(Bar bar, const QString& text) = 0;
+    virtual void SetBusy(bool busy) = 0;
+    // The frame that was just handed to an encoder, for a live preview. Optional.
+    virtual void ShowFrame(const std::shared_ptr<const PackedDib>& /*frame*/) {}
+
+    // True once the run must stop at once (the window is closing).
+    virtual bool StopRequested() { return false; }
+};

@@ -1,0 +1,1 @@
+#include "convert/image_encoder.h"

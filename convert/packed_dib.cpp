@@ -1,0 +1,73 @@
+#include "convert/packed_dib.h"
+
+#include <cstring>
+
+namespace {
+
+template <class T>
+T ReadLE(const std::uint8_t* p)
+{
+    std::uint64_t value = 0;
+    for (std::size_t i = 0; i < sizeof(T); ++i)
+        value |= static_cast<std::uint64_t>(p[i]) << (8 * i);
+    return static_cast<T>(value);
+}
+
+template <class T>
+void WriteLE(std::uint8_t*& p, T value)
+{
+    auto bits = static_cast<std::uint64_t>(static_cast<std::make_unsigned_t<T>>(value));
+    for (std::size_t i = 0; i < sizeof(T); ++i)
+        *p++ = static_cast<std::uint8_t>(bits >> (8 * i));
+}
+
+}  // namespace
+
+BitmapInfoHeader BitmapInfoHeader::Read(const std::uint8_t* b)
+{
+    BitmapInfoHeader h;
+    h.biSize = ReadLE<std::int32_t>(b);
+    h.biWidth = ReadLE<std::int32_t>(b + 4);
+    h.biHeight = ReadLE<std::int32_t>(b + 8);
+    h.biPlanes = ReadLE<std::uint16_t>(b + 12);
+    h.biBitCount = ReadLE<std::uint16_t>(b + 14);
+    h.biCompression = ReadLE<std::uint32_t>(b + 16);
+    h.biSizeImage = ReadLE<std::uint32_t>(b + 20);
+    h.biXPelsPerMeter = ReadLE<std::int32_t>(b + 24);
+    h.biYPelsPerMeter = ReadLE<std::int32_t>(b + 28);
+    h.biClrUsed = ReadLE<std::uint32_t>(b + 32);
+    h.biClrImportant = ReadLE<std::uint32_t>(b + 36);
+    return h;
+}
+
+void BitmapInfoHeader::Write(std::uint8_t* p) const
+{
+    WriteLE(p, biSize);
+    WriteLE(p, biWidth);
+    WriteLE(p, biHeight);
+    WriteLE(p, biPlanes);
+    WriteLE(p, biBitCount);
+    WriteLE(p, biCompression);
+    WriteLE(p, biSizeImage);
+    WriteLE(p, biXPelsPerMeter);
+    WriteLE(p, biYPelsPerMeter);
+    WriteLE(p, biClrUsed);
+    WriteLE(p, biClrImportant);
+}
+
+PackedDib::PackedDib(int width, int height)
+{
+    header_.biWidth = width;
+    header_.biHeight = height;
+    header_.biSizeImage = static_cast<std::uint32_t>(RowStride(width) * static_cast<std::size_t>(height));
+    bytes_.assign(BitmapInfoHeader::kSize + header_.biSizeImage, 0);
+    header_.Write(bytes_.data());
+}
+
+PackedDib PackedDib::CopyOf(const std::uint8_t* bytes, const BitmapInfoHeader& header)
+{
+    PackedDib dib;
+    dib.header_ = header;
+    dib.bytes_.assign(bytes, bytes + BitmapInfoHeader::kSize + header.biSizeImage);
+    return dib;
+}
