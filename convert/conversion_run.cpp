@@ -1,1 +1,229 @@
 #include "convert/conversion_run.h"
+
+#include "common/error_trap.h"
+#include "common/path_helpers.h"
+#include "convert/avi_frame_source.h"
+#include "convert/encode_pool.h"
+#include "convert/fdib_pointer.h"
+#include "convert/frame_limit.h"
+#include "convert/image_encoder.h"
+#include "convert/output_stems.h"
+
+#include <deque>
+#include <future>
+
+namespace {
+
+const QString kNoFiles = QStringLiteral("No files added.");
+const QString kNoFolder = QStringLiteral("Folder does not exist. Please select another folder.");
+const QString kFileError = QStringLiteral("There was an error working with the file:\r\n");
+const QString kNoDecompressor = QStringLiteral("No suitable decompressor found for this video stream");
+const QString kDone = QStringLiteral("Done.");
+const QString kNothingWritten = QStringLiteral("Failed to convert to JPG.");
+
+// The line label of the statement that makes a frame's output file, by format.
+int WriteLabel(OutputFormat format)
+{
+    switch (format) {
+    case OutputFormat::BMP: return 246;
+    case OutputFormat::JPG: return 256;
+    default: return 262;
+    }
+}
+
+// One frame on its way through an encoder.
+struct FrameJob {
+    std::future<void> done;
+    int label = 0;
+};
+
+class Run {
+public:
+    Run(ConversionHost& host)
+        : host_(host), trap_(QLatin1String(ErrorReport::kConversionRun), [this](const QString& message) {
+              host_.ShowErrorReport(message);
+          })
+    {
+    }
+
+    ConversionRun::Outcome Execute();
+
+private:
+    void ConvertFile(int index);
+    void ConvertFrames(AviFrameSource& source, const QString& outputBase);
+    void Dispatch(std::shared_ptr<const PackedDib> frame, const QString& frameBase);
+    // Waits for frames in the order they were dispatched until at most `keep` are in flight, counting
+    // what was written and reporting what failed.
+    void Collect(std::size_t keep);
+    // Waits for the frames in flight without reporting anything: the run is being stopped.
+    void Abandon();
+    void Message(int label, const QString& text)
+    {
+        trap_.Run(label, [&] { host_.ShowMessage(text); });
+    }
+    void Problem(int label, const QString& text)
+    {
+        Message(label, text);
+        ++problemsShown_;
+    }
+    int FailuresShown() const { return problemsShown_ + trap_.reportsShown(); }
+
+    ConversionHost& host_;
+    ErrorTrap trap_;
+    std::int32_t frameLimit_ = 0;
+    int framesWritten_ = 0;
+    int problemsShown_ = 0;
+    OutputStems stems_;
+    EncodePool pool_;
+    std::deque<FrameJob> inFlight_;
+};
+
+ConversionRun::Outcome Run::Execute()
+{
+    ConversionRun::Outcome outcome;
+    outcome.started = true;
+
+    if (trap_.Test(104, [&] { return host_.ItemCount() == 0; })) {
+        Problem(344, kNoFiles);
+        outcome.failuresShown = FailuresShown();
+        return outcome;
+    }
+    if (trap_.Test(106, [&] { return !IsFolder(host_.OutputFolder()); })) {
+        Problem(342, kNoFolder);
+        outcome.failuresShown = FailuresShown();
+        return outcome;
+    }
+    trap_.Run(108, [&] { host_.SetBusy(true); });
+
+    if (trap_.Test(118, [&] { return host_.FrameChoice() == FrameLimit::kEveryX; })) {
+        std::optional<QString> answer;
+        trap_.Run(120, [&] { answer = host_.AskText(QStringLiteral("Enter x:"), QStringLiteral("Enter x"), QStringLiteral("10")); });
+        trap_.Run(122, [&] { frameLimit_ = answer ? FrameLimit::FromAnswer(*answer) : 0; });
+    }
+    trap_.Run(126, [&] { host_.SetBusy(true); });
+
+    int count = 0;
+    trap_.Run(130, [&] { count = host_.ItemCount(); });
+    for (int i = 1; i <= count && !host_.StopRequested(); ++i)
+        ConvertFile(i);
+    if (host_.StopRequested()) {
+        Abandon();
+        return outcome;
+    }
+    Collect(0);
+
+    trap_.Run(326, [&] { host_.SetBusy(false); });
+    trap_.Run(328, [&] { host_.SetBarValue(ConversionHost::Bar::Files, 0); });
+    trap_.Run(330, [&] { host_.SetBarText(ConversionHost::Bar::Files, QStringLiteral("Progress Bar 1")); });
+    trap_.Run(332, [&] { host_.SetBarValue(ConversionHost::Bar::Frames, 0); });
+    trap_.Run(334, [&] { host_.SetBarText(ConversionHost::Bar::Frames, QStringLiteral("Progress Bar 2")); });
+    Message(framesWritten_ >= 1 ? 338 : 340, framesWritten_ >= 1 ? kDone : kNothingWritten);
+
+    outcome.framesWritten = framesWritten_;
+    outcome.failuresShown = FailuresShown();
+    return outcome;
+}
+
+void Run::ConvertFile(int index)
+{
+    trap_.Run(132, [&] { host_.SetBarValue(ConversionHost::Bar::Files, double(index) / host_.ItemCount() * 100.0); });
+    QString path;
+    trap_.Run(134, [&] { path = host_.ItemText(index); });
+    trap_.Run(136, [&] { host_.SetBarText(ConversionHost::Bar::Files, QStringLiteral("Processing: ") + FileNameOfPath(path)); });
+    QString outputBase;
+    trap_.Run(142, [&] { outputBase = JoinPath(host_.OutputFolder(), stems_.Claim(StemOfPath(path))); });
+
+    AviFrameSource source;
+    AviFrameSource::Status status = AviFrameSource::Status::FileError;
+    trap_.Run(148, [&] { status = source.Open(path); });
+    if (status == AviFrameSource::Status::NoDecompressor) {
+        Problem(196, kNoDecompressor);
+        return;
+    }
+    if (status != AviFrameSource::Status::Ok) {
+        Problem(320, kFileError + path);
+        return;
+    }
+    ConvertFrames(source, outputBase);
+    // Frames still in the encoders hold their own bitmaps, so the video can be released now.
+    trap_.Run(304, [&] { source.Release(); });
+}
+
+void Run::ConvertFrames(AviFrameSource& source, const QString& outputBase)
+{
+    std::int32_t frameCount = source.FrameCount();
+    trap_.Run(206, [&] { frameLimit_ = FrameLimit::ForChoice(host_.FrameChoice(), frameCount, frameLimit_); });
+    if (frameLimit_ < frameCount)
+        frameCount = frameLimit_;
+
+    FDIBPointer dib;
+    for (std::int32_t frame = source.StartPosition(); frame < frameCount; ++frame) {
+        if (host_.StopRequested())
+            return;
+        trap_.Run(232, [&] {
+            host_.SetBarText(ConversionHost::Bar::Frames, QStringLiteral("Frames Processed: %1 of %2 frame(s)")
+                                                              .arg(qint64(frame) + 1)
+                                                              .arg(frameCount));
+        });
+        trap_.Run(236, [&] { host_.SetBarValue(ConversionHost::Bar::Frames, (double(frame) + 1) / frameCount * 100.0); });
+
+        std::shared_ptr<const PackedDib> picture;
+        trap_.Run(238, [&] { picture = source.FrameAt(frame); });
+        if (!picture && source.Exhausted())
+            return;  // a header that claims more frames than the file holds: nothing further to find
+        if (!dib.CreateFromPackedDib(picture))
+            continue;
+        Dispatch(dib.Frame(), outputBase + QLatin1Char('_') + QString::number(frame));
+    }
+}
+
+void Run::Dispatch(std::shared_ptr<const PackedDib> frame, const QString& frameBase)
+{
+    OutputFormat format = OutputFormat::JPG;
+    int quality = 0;
+    if (!trap_.Run(244, [&] { format = host_.Format(); }))
+        return;
+    trap_.Run(254, [&] { quality = host_.Quality(); });
+    host_.ShowFrame(frame);
+
+    Collect(2 * pool_.Threads());
+    auto task = std::make_shared<std::packaged_task<void()>>(
+        [frame = std::move(frame), format, quality, path = frameBase + QLatin1Char('.') + ExtensionOf(format)] {
+            thread_local EncodedImage scratch;
+            WriteImage(*frame, format, quality, path, scratch);
+        });
+    inFlight_.push_back(FrameJob{task->get_future(), WriteLabel(format)});
+    pool_.Post([task] { (*task)(); });
+}
+
+void Run::Collect(std::size_t keep)
+{
+    while (inFlight_.size() > keep) {
+        FrameJob job = std::move(inFlight_.front());
+        inFlight_.pop_front();
+        if (trap_.Run(job.label, [&] { job.done.get(); }))
+            ++framesWritten_;
+    }
+}
+
+void Run::Abandon()
+{
+    for (FrameJob& job : inFlight_)
+        job.done.wait();
+    inFlight_.clear();
+}
+
+}  // namespace
+
+ConversionRun::Outcome ConversionRun::Execute(ConversionHost& host, std::atomic<bool>& isConverting)
+{
+    if (isConverting.exchange(true))
+        return Outcome{};
+    Outcome outcome;
+    {
+        Run run(host);
+        outcome = run.Execute();
+    }
+    isConverting = false;
+    return outcome;
+}

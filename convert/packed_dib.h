@@ -53,6 +53,7 @@ public:
     std::span<const std::uint8_t> Pixels() const { return std::span(bytes_).subspan(BitmapInfoHeader::kSize); }
     // Row y counted from the top of the picture.
     const std::uint8_t* TopDownRow(int y) const { return Bits() + static_cast<std::size_t>(Height() - 1 - y) * Stride(); }
+    std::uint8_t* TopDownRow(int y) { return Bits() + static_cast<std::size_t>(Height() - 1 - y) * Stride(); }
 
 private:
     PackedDib() = default;

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "cli/command_line.h"
+#include "convert/conversion_host.h"
+
+#include <QElapsedTimer>
+
+#include <atomic>
+#include <cstdio>
+
+// Serves a conversion run from the command line: inputs from the arguments, the window's messages as
+// lines on stderr, progress on stderr (a live line when stderr is a terminal).
+class TerminalHost : public ConversionHost {
+public:
+    TerminalHost(CommandLine line, const std::atomic<bool>& stop);
+
+    int ItemCount() override { return int(line_.files.size()); }
+    QString ItemText(int index) override { return line_.files.value(index - 1); }
+    QString OutputFolder() override { return line_.outputFolder; }
+    QString FrameChoice() override { return line_.frameChoice; }
+    OutputFormat Format() override { return line_.format; }
+    int Quality() override { return line_.quality; }
+
+    void ShowMessage(const QString& text) override;
+    std::optional<QString> AskText(const QString& prompt, const QString& title, const QString& defaultText) override;
+    void ShowErrorReport(const QString& message) override;
+
+    void SetBarValue(Bar, double) override {}
+    void SetBarText(Bar bar, const QString& text) override;
+    void SetBusy(bool) override {}
+    bool StopRequested() override { return stop_.load(std::memory_order_relaxed); }
+
+private:
+    void Print(const QString& text);
+    void EndLiveLine();
+
+    CommandLine line_;
+    const std::atomic<bool>& stop_;
+    bool live_;
+    bool liveLineShown_ = false;
+    QString fileText_;
+    QElapsedTimer sinceRedraw_;
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <future>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+// A fixed set of threads that run jobs in the order they were given. Sized to the machine's cores.
+class EncodePool {
+public:
+    explicit EncodePool(unsigned threads = DefaultThreads());
+    ~EncodePool();
+    EncodePool(const EncodePool&) = delete;
+    EncodePool& operator=(const EncodePool&) = delete;
+
+    static unsigned DefaultThreads();
+    unsigned Threads() const { return static_cast<unsigned>(workers_.size()); }
+
+    void Post(std::function<void()> job);
+
+private:
+    void Work(std::stop_token stop);
+
+    std::mutex mutex_;
+    std::condition_variable_any wake_;
+    std::deque<std::function<void()>> jobs_;
+    std::vector<std::jthread> workers_;
+};

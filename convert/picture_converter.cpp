@@ -1,0 +1,77 @@
+#include "convert/picture_converter.h"
+
+extern "C" {
+#include <libavutil/pixdesc.h>
+}
+
+#include <cstring>
+#include <stdexcept>
+
+namespace {
+
+int SwsColorspaceOf(AVColorSpace space)
+{
+    switch (space) {
+    case AVCOL_SPC_BT709: return SWS_CS_ITU709;
+    case AVCOL_SPC_FCC: return SWS_CS_FCC;
+    case AVCOL_SPC_SMPTE240M: return SWS_CS_SMPTE240M;
+    case AVCOL_SPC_BT2020_NCL:
+    case AVCOL_SPC_BT2020_CL: return SWS_CS_BT2020;
+    default: return SWS_CS_ITU601;  // SD video and streams that say nothing
+    }
+}
+
+bool IsFullRange(const AVFrame& picture)
+{
+    if (picture.color_range == AVCOL_RANGE_JPEG)
+        return true;
+    switch (picture.format) {
+    case AV_PIX_FMT_YUVJ420P:
+    case AV_PIX_FMT_YUVJ422P:
+    case AV_PIX_FMT_YUVJ444P:
+    case AV_PIX_FMT_YUVJ440P:
+    case AV_PIX_FMT_YUVJ411P: return true;
+    default: return false;
+    }
+}
+
+}  // namespace
+
+PackedDib PictureConverter::Convert(const AVFrame& picture)
+{
+    const auto format = static_cast<AVPixelFormat>(picture.format);
+    SwsContext* previous = context_.get();
+    context_.reset(sws_getCachedContext(context_.release(), picture.width, picture.height, format, width_, height_,
+        AV_PIX_FMT_BGR24, SWS_BICUBIC, nullptr, nullptr, nullptr));
+    if (context_.get() != previous)
+        colourKey_ = -1;
+    if (!context_)
+        throw std::runtime_error("cannot convert pictures of this pixel format");
+
+    const AVPixFmtDescriptor* descriptor = av_pix_fmt_desc_get(format);
+    if (descriptor && !(descriptor->flags & AV_PIX_FMT_FLAG_RGB) && !(descriptor->flags & AV_PIX_FMT_FLAG_PAL)) {
+        const int colourspace = SwsColorspaceOf(picture.colorspace);
+        const int fullRange = IsFullRange(picture) ? 1 : 0;
+        const int key = (format << 8) | (colourspace << 1) | fullRange;
+        if (key != colourKey_) {
+            sws_setColorspaceDetails(context_.get(), sws_getCoefficients(colourspace), fullRange,
+                sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
+            colourKey_ = key;
+        }
+    }
+
+    if (rows_.empty()) {
+        rowsStride_ = (width_ * 3 + 63) & ~63;
+        rows_.resize(static_cast<std::size_t>(rowsStride_) * height_ + 64);
+    }
+    uint8_t* destination[4] = {rows_.data(), nullptr, nullptr, nullptr};
+    const int destinationStride[4] = {rowsStride_, 0, 0, 0};
+    if (sws_scale(context_.get(), picture.data, picture.linesize, 0, picture.height, destination, destinationStride) <= 0)
+        throw std::runtime_error("picture conversion failed");
+
+    PackedDib dib(width_, height_);
+    const std::size_t rowBytes = static_cast<std::size_t>(width_) * 3;
+    for (int y = 0; y < height_; ++y)
+        std::memcpy(dib.TopDownRow(y), rows_.data() + static_cast<std::size_t>(y) * rowsStride_, rowBytes);
+    return dib;
+}
