@@ -1,0 +1,71 @@
+#include "settings/settings_store.h"
+
+#include "common/path_helpers.h"
+#include "settings/whole_number.h"
+
+#include <QVariant>
+
+#include <iterator>
+
+namespace {
+
+struct KeyInfo {
+    const char* name;
+    const char* fixedDefault;
+};
+
+// Every key with its default, in one place, in the order of SettingsStore::Key.
+constexpr KeyInfo kKeys[] = {
+    {"Number Of Frames", "Save every frame in AVI as JPG"},
+    {"Option2", "2"},
+    {"Output Folder", ""},
+    {"LastFolderDot", ""},
+    {"LastFolder", ""},
+    {"Extension", "avi"},
+    {"Snapshot", ""},
+};
+static_assert(std::size(kKeys) == static_cast<std::size_t>(SettingsStore::Key::Snapshot) + 1);
+
+const KeyInfo& InfoOf(SettingsStore::Key key)
+{
+    return kKeys[static_cast<std::size_t>(key)];
+}
+
+}  // namespace
+
+QString SettingsStore::KeyName(Key key)
+{
+    return QString::fromLatin1(InfoOf(key).name);
+}
+
+QString SettingsStore::FixedDefault(Key key)
+{
+    return QString::fromLatin1(InfoOf(key).fixedDefault);
+}
+
+SettingsStore::SettingsStore()
+    : settings_(QSettings::defaultFormat(), QSettings::UserScope, QString::fromLatin1(kOrganization),
+          QString::fromLatin1(kApplication))
+{
+}
+
+QString SettingsStore::Read(Key key, const QString& defaultText) const
+{
+    return settings_.value(KeyName(key), defaultText).toString();
+}
+
+void SettingsStore::Write(Key key, const QString& text)
+{
+    settings_.setValue(KeyName(key), text);
+    settings_.sync();
+}
+
+QString SettingsStore::OutputFolder() const
+{
+    return Read(Key::OutputFolder, SpecialFolderPath());
+}
+
+std::int16_t SettingsStore::FormatNumber() const
+{
+    return WholeNumber16(Read(Key::Option2));
+}
