@@ -1,0 +1,275 @@
+#include "window/form1.h"
+
+#include "common/error_report.h"
+#include "common/path_helpers.h"
+#include "convert/frame_limit.h"
+#include "window/add_files_dialog.h"
+#include "window/application_title.h"
+#include "window/browse_for_folder.h"
+#include "window/cursor_file.h"
+#include "window/file_list_widget.h"
+#include "window/frame_preview.h"
+#include "window/message_boxes.h"
+#include "window/skin.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QIcon>
+#include <QSignalBlocker>
+
+#include <utility>
+
+using Key = SettingsStore::Key;
+
+Form1::Form1(Form1Environment environment, QWidget* parent)
+    : QWidget(parent),
+      environment_(std::move(environment)),
+      controls_(BuildForm1Controls(*this, Twips{static_cast<qreal>(logicalDpiX())})),
+      driver_(this, snapshot_, isConverting_, RunDialogs(), [this](const ProgressChanges& changes) { ShowProgress(changes); })
+{
+    setObjectName(QStringLiteral("Form1"));
+    setAttribute(Qt::WA_StyledBackground);  // lets a skin paint the window's own background
+    const Twips twips{static_cast<qreal>(logicalDpiX())};
+    setFixedSize(twips.ToPixels(8040), twips.ToPixels(8520));
+    ApplyDesignLook(*this);
+    snapshot_.Update([this](ControlValues& v) {
+        v.quality = controls_.Slider1->value();
+        v.format = OutputFormat::JPG;
+    });
+    ConnectHandlers();
+}
+
+Form1::~Form1()
+{
+    driver_.Stop();
+}
+
+void Form1::ConnectHandlers()
+{
+    const Form1Controls& c = controls_;
+    connect(c.PushButton1, &QPushButton::clicked, this, &Form1::PushButton1_Click);
+    connect(c.PushButton2, &QPushButton::clicked, this, &Form1::PushButton2_Click);
+    connect(c.PushButton7, &QPushButton::clicked, this, &Form1::PushButton7_Click);
+    connect(c.OptionGroup, &QButtonGroup::idToggled, this, [this](int number, bool checked) {
+        if (checked)
+            Option_Click(number);
+    });
+    connect(c.Combo1, &QComboBox::currentTextChanged, this, &Form1::Combo1_Change);
+    connect(c.Combo1, &QComboBox::textActivated, this, &Form1::Combo1_Change);
+    connect(c.Text1, &QLineEdit::textChanged, this, &Form1::Text1_Change);
+    connect(c.Slider1, &QSlider::valueChanged, this, [this](int quality) {
+        snapshot_.Update([quality](ControlValues& v) { v.quality = quality; });
+    });
+    connect(&driver_, &ConversionDriver::Finished, this, [this] { controls_.Creator->clear(); });
+    MirrorListIntoSnapshot();
+}
+
+// The run reads the list from the snapshot; every change of the list's rows is copied over as it
+// happens, appends and removals row by row, anything else whole.
+void Form1::MirrorListIntoSnapshot()
+{
+    QAbstractItemModel* model = controls_.ListView1->model();
+    const auto copyWhole = [this] {
+        const QStringList texts = controls_.ListView1->Texts();
+        snapshot_.Update([&](ControlValues& v) { v.entries = texts; });
+    };
+    connect(model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int first, int last) {
+        const QStringList added = controls_.ListView1->Texts(first, last);
+        snapshot_.Update([&](ControlValues& v) {
+            for (qsizetype i = 0; i < added.size(); ++i)
+                v.entries.insert(first + i, added.at(i));
+        });
+    });
+    connect(model, &QAbstractItemModel::rowsRemoved, this, [this](const QModelIndex&, int first, int last) {
+        snapshot_.Update([&](ControlValues& v) { v.entries.remove(first, last - first + 1); });
+    });
+    connect(model, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
+        const QStringList changed = controls_.ListView1->Texts(topLeft.row(), bottomRight.row());
+        snapshot_.Update([&](ControlValues& v) {
+            for (qsizetype i = 0; i < changed.size(); ++i)
+                v.entries[topLeft.row() + i] = changed.at(i);
+        });
+    });
+    connect(model, &QAbstractItemModel::rowsMoved, this, copyWhole);
+    connect(model, &QAbstractItemModel::modelReset, this, copyWhole);
+    connect(model, &QAbstractItemModel::layoutChanged, this, copyWhole);
+}
+
+ErrorTrap Form1::MakeTrap(const char* location)
+{
+    return ErrorTrap(QString::fromLatin1(location), [this](const QString& message) { ShowErrorReportBox(this, message); });
+}
+
+void Form1::ShowMessage(const QString& text)
+{
+    ShowMessageBox(this, applicationTitle_, text);
+}
+
+void Form1::Form_Load()
+{
+    ErrorTrap trap = MakeTrap(ErrorReport::kFormLoad);
+    const Form1Controls& c = controls_;
+    const QDir programFolder(environment_.programFolder);
+
+    // Skin and hand cursor from beside the program.
+    const QString skinPath = programFolder.filePath(QStringLiteral("x/o.cjs"));
+    if (trap.Test(100, [&] { return QFileInfo(skinPath).isFile(); }))
+        trap.Run(102, [&] { ApplySkin(*this, skinPath); });
+    const QString cursorPath = programFolder.filePath(QStringLiteral("HAND-M.CUR"));
+    if (trap.Test(104, [&] { return FileExists(cursorPath); }))
+        trap.Run(106, [&] { handCursor_ = LoadCursorFile(cursorPath); });
+
+    // One start in a hundred, on average, visits the home page.
+    if (trap.Test(108, [&] { return environment_.drawOneToHundred() == 7; }))
+        trap.Run(110, [&] { environment_.openHomePage(QUrl(QString::fromLatin1(Form1Environment::kHomePage))); });
+
+    // First-run samples, tested twice.
+    for (const int label : {112, 116}) {
+        if (trap.Test(label, [&] { return store_.Read(Key::Snapshot, QString()).isEmpty(); })) {
+            trap.Run(label + 2, [&] {
+                if (environment_.firstRunSampleStep)
+                    environment_.firstRunSampleStep(*this);
+            });
+        }
+    }
+
+    trap.Run(120, [&] { setWindowTitle(QString::fromLatin1(kCaption)); });
+    trap.Run(122, [&] { setWindowIcon(QIcon(QStringLiteral(":/stillpress/stillpress.png"))); });
+    trap.Run(124, [&] { applicationTitle_ = DeriveApplicationTitle(QString::fromLatin1(SettingsStore::kApplication)); });
+    trap.Run(126, [&] { c.ListView1->setHeaderLabels({QStringLiteral("AVI File(s)")}); });
+    trap.Run(128, [&] { c.ListView1->setColumnWidth(0, Twips{static_cast<qreal>(logicalDpiX())}.ToPixels(7000)); });
+    trap.Run(130, [&] { AddFrameChoices(); });
+
+    // Restoring the choices raises the controls' own handlers, which store the values straight back.
+    trap.Run(132, [&] { SelectFrameChoice(store_.Read(Key::NumberOfFrames)); });
+    trap.Run(134, [&] { c.Text1->setText(store_.OutputFolder()); });
+    // The stored format is read afresh for every comparison; a text that is no 16-bit number fails
+    // the first one, whose guarded action, BMP, then runs.
+    for (int number = 1; number <= 7; ++number) {
+        const int label = 132 + 4 * number;
+        if (trap.Test(label, [&] { return store_.FormatNumber() == number; })) {
+            trap.Run(label + 2, [&] { c.OptionButton(number)->setChecked(true); });
+            break;
+        }
+    }
+}
+
+void Form1::AddFrameChoices()
+{
+    // Filling the list picks nothing yet; the restore that follows picks the stored choice.
+    const QSignalBlocker blocker(controls_.Combo1);
+    controls_.Combo1->addItems(FrameLimit::Choices());
+    controls_.Combo1->setCurrentIndex(-1);
+}
+
+void Form1::SelectFrameChoice(const QString& text)
+{
+    // A pick-only list cannot show a text that is none of its entries: such a stored text gives way
+    // to the default entry, which is then stored in its place.
+    const int index = controls_.Combo1->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    controls_.Combo1->setCurrentIndex(index >= 0 ? index : 0);
+}
+
+void Form1::Option_Click(int number)
+{
+    const auto format = OutputFormatFromNumber(number);
+    if (!format)
+        return;
+    snapshot_.Update([&](ControlValues& v) { v.format = *format; });
+    store_.Write(Key::Option2, QString::number(number));
+    controls_.Slider1->setEnabled(*format == OutputFormat::JPG);
+}
+
+void Form1::Combo1_Change(const QString& text)
+{
+    snapshot_.Update([&](ControlValues& v) { v.frameChoice = text; });
+    store_.Write(Key::NumberOfFrames, text);
+}
+
+void Form1::Text1_Change(const QString& text)
+{
+    snapshot_.Update([&](ControlValues& v) { v.outputFolder = text; });
+    store_.Write(Key::OutputFolder, text);
+}
+
+void Form1::PushButton1_Click()
+{
+    ErrorTrap trap = MakeTrap(ErrorReport::kAddFiles);
+    QStringList entries;
+    trap.Run(100, [&] { entries = ChooseFilesToAdd(this); });
+    for (const QString& entry : std::as_const(entries))
+        trap.Run(102, [&] { controls_.ListView1->Append(entry); });
+}
+
+void Form1::PushButton2_Click()
+{
+    driver_.Start();
+}
+
+void Form1::PushButton7_Click()
+{
+    ErrorTrap trap = MakeTrap(ErrorReport::kBrowseOutput);
+    trap.Run(100, [&] { lastFolderDot_ = store_.Read(Key::LastFolderDot); });
+    QString picked;
+    trap.Run(102, [&] { picked = BrowseForFolder(this, QStringLiteral("Please select folder:"), lastFolderDot_); });
+    if (!trap.Test(104, [&] { return !picked.isEmpty(); }))
+        return;
+    trap.Run(106, [&] {
+        lastFolderDot_ = picked;
+        store_.Write(Key::LastFolderDot, picked);
+    });
+    trap.Run(108, [&] { controls_.Text1->setText(picked.endsWith(NativeSeparator()) ? picked : picked + NativeSeparator()); });
+}
+
+WindowHost::Dialogs Form1::RunDialogs()
+{
+    return {
+        [this](const QString& text) { ShowMessage(text); },
+        [this](const QString& prompt, const QString& title, const QString& defaultText) {
+            return AskTextBox(this, title.isEmpty() ? applicationTitle_ : title, prompt, defaultText);
+        },
+        [this](const QString& message) { ShowErrorReportBox(this, message); },
+    };
+}
+
+void Form1::ShowProgress(const ProgressChanges& changes)
+{
+    QProgressBar* bars[] = {controls_.ProgressBar1, controls_.ProgressBar2};
+    for (std::size_t i = 0; i < 2; ++i) {
+        if (changes.percent[i])
+            SetBarPercent(*bars[i], *changes.percent[i]);
+        if (changes.text[i])
+            SetBarText(*bars[i], *changes.text[i]);
+    }
+    if (changes.busy)
+        ShowBusyCursor();
+    if (changes.frame)
+        controls_.Creator->setPixmap(FramePreview(*changes.frame, controls_.Creator->size()));
+}
+
+bool Form1::IsBusy() const
+{
+    return busy_ || driver_.Busy();
+}
+
+void Form1::SetBusy(bool busy)
+{
+    busy_ = busy;
+    ShowBusyCursor();
+}
+
+void Form1::ShowBusyCursor()
+{
+    if (IsBusy())
+        setCursor(Qt::WaitCursor);
+    else
+        unsetCursor();
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    // Closing ends the program at once, a run included; every setting was stored when it changed.
+    driver_.Stop();
+    event->accept();
+}

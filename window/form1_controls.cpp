@@ -1,0 +1,148 @@
+#include "window/form1_controls.h"
+
+#include "window/file_list_widget.h"
+
+#include <QFont>
+
+#include <initializer_list>
+
+namespace {
+
+constexpr int kBarSteps = 1000;  // tenths of a percent
+
+QFont WindowFont()
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(9);
+    font.setBold(true);
+    return font;
+}
+
+QFont ButtonFont()
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(11.25);
+    font.setBold(true);
+    return font;
+}
+
+template <class Widget>
+Widget* Place(Widget* widget, const char* name, QRect place)
+{
+    widget->setObjectName(QLatin1String(name));
+    widget->setGeometry(place);
+    return widget;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, QRect place)
+{
+    auto* button = Place(new QPushButton(caption, parent), name, place);
+    button->setFont(ButtonFont());
+    return button;
+}
+
+QProgressBar* MakeBar(QWidget* parent, const char* name, const QString& text, QRect place)
+{
+    auto* bar = Place(new QProgressBar(parent), name, place);
+    bar->setRange(0, kBarSteps);
+    bar->setValue(0);
+    bar->setTextVisible(true);
+    bar->setAlignment(Qt::AlignCenter);
+    SetBarText(*bar, text);
+    return bar;
+}
+
+void ChainTabOrder(std::initializer_list<QWidget*> order)
+{
+    QWidget* previous = nullptr;
+    for (QWidget* widget : order) {
+        if (previous)
+            QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    }
+}
+
+}  // namespace
+
+Form1Controls BuildForm1Controls(QWidget& form, const Twips& twips)
+{
+    form.setFont(WindowFont());
+    Form1Controls c;
+
+    c.ListView1 = Place(new FileListWidget(&form), "ListView1", twips.Rect(120, 120, 7800, 2535));
+    c.ListView1->setToolTip(QStringLiteral("Drag and drop files here. Double-click item to remove it. "
+                                           "Move | line to right and out of window to reveal full names."));
+
+    c.PushButton1 = MakeButton(&form, "PushButton1", QStringLiteral("Add AVI File(s)"), twips.Rect(120, 2745, 3840, 405));
+    c.PushButton4 = MakeButton(&form, "PushButton4", QStringLiteral("Add All AVI Files In Folder"),
+        twips.Rect(4080, 2745, 3840, 405));
+    c.PushButton3 = MakeButton(&form, "PushButton3", QStringLiteral("Clear List"), twips.Rect(120, 3255, 3840, 405));
+    c.PushButton5 = MakeButton(&form, "PushButton5", QStringLiteral("Load Sample/Example Videos"),
+        twips.Rect(4080, 3255, 3840, 405));
+
+    c.Frame2 = Place(new QGroupBox(QStringLiteral("Number Of Frame(s)"), &form), "Frame2", twips.Rect(120, 3735, 7800, 800));
+    c.Combo1 = Place(new QComboBox(c.Frame2), "Combo1", twips.Rect(240, 300, 7260, 345));
+    c.Combo1->setEditable(false);
+
+    c.Frame1 = Place(new QGroupBox(QStringLiteral("Save Output Files As"), &form), "Frame1", twips.Rect(120, 4570, 7800, 1050));
+    c.OptionGroup = new QButtonGroup(&form);
+    c.OptionGroup->setObjectName(QStringLiteral("OptionGroup"));
+    struct OptionPlace {
+        const char* name;
+        const char* caption;
+        int left;
+        int top;
+    };
+    // Numbered by format: Option1 BMP ... Option7 PCX. JPG, BMP, PNG, GIF form the first row.
+    constexpr OptionPlace kOptions[] = {{"Option1", "BMP", 1440, 300}, {"Option2", "JPG", 240, 300},
+        {"Option3", "PNG", 2640, 300}, {"Option4", "GIF", 3840, 300}, {"Option5", "TIFF", 240, 650},
+        {"Option6", "TGA", 1440, 650}, {"Option7", "PCX", 2640, 650}};
+    for (int number = 1; number <= 7; ++number) {
+        const OptionPlace& place = kOptions[number - 1];
+        auto* option = Place(new QRadioButton(QLatin1String(place.caption), c.Frame1), place.name,
+            twips.Rect(place.left, place.top, 795, 255));
+        c.OptionGroup->addButton(option, number);
+        c.Option[static_cast<std::size_t>(number - 1)] = option;
+    }
+    c.OptionButton(2)->setChecked(true);
+
+    c.Frame4 = Place(new QGroupBox(QStringLiteral("JPG Image Quality"), &form), "Frame4", twips.Rect(120, 5670, 7800, 855));
+    c.Slider1 = Place(new QSlider(Qt::Horizontal, c.Frame4), "Slider1", twips.Rect(120, 270, 7560, 480));
+    c.Slider1->setRange(1, 100);
+    c.Slider1->setSingleStep(1);
+    c.Slider1->setPageStep(10);
+    c.Slider1->setTickInterval(10);
+    c.Slider1->setTickPosition(QSlider::TicksBelow);
+    c.Slider1->setValue(85);
+
+    c.Frame3 = Place(new QGroupBox(QStringLiteral("Save Image(s) To This Folder"), &form), "Frame3",
+        twips.Rect(120, 6570, 7800, 810));
+    c.Text1 = Place(new QLineEdit(c.Frame3), "Text1", twips.Rect(240, 300, 6660, 345));
+    c.PushButton7 = MakeButton(c.Frame3, "PushButton7", QStringLiteral("..."), twips.Rect(6960, 300, 600, 345));
+
+    c.PushButton2 = MakeButton(&form, "PushButton2", QStringLiteral("Start Converting"), twips.Rect(120, 7500, 7800, 405));
+    c.ProgressBar1 = MakeBar(&form, "ProgressBar1", QStringLiteral("Progress Bar 1"), twips.Rect(120, 8025, 3840, 405));
+    c.ProgressBar2 = MakeBar(&form, "ProgressBar2", QStringLiteral("Progress Bar 2"), twips.Rect(4080, 8025, 3840, 405));
+
+    // Above the list's header; it shows a picture only while a run works, and never takes a click.
+    c.Creator = Place(new QLabel(&form), "Creator", twips.Rect(1200, 0, 495, 435));
+    c.Creator->setAttribute(Qt::WA_TransparentForMouseEvents);
+    c.Creator->setAlignment(Qt::AlignCenter);
+
+    // Frames, bars and the picture box take no focus, so they drop out of the chain.
+    ChainTabOrder({c.ListView1, c.Combo1, c.PushButton1, c.PushButton4, c.PushButton2, c.PushButton3, c.PushButton5,
+        c.Slider1, c.OptionButton(1), c.OptionButton(2), c.Text1, c.PushButton7, c.OptionButton(5), c.OptionButton(6),
+        c.OptionButton(7), c.OptionButton(4), c.OptionButton(3)});
+    return c;
+}
+
+void SetBarPercent(QProgressBar& bar, double percent)
+{
+    bar.setValue(qBound(0, qRound(percent * kBarSteps / 100.0), kBarSteps));
+}
+
+void SetBarText(QProgressBar& bar, const QString& text)
+{
+    QString format = text;
+    bar.setFormat(format.replace(QLatin1Char('%'), QStringLiteral("%%")));
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "window/twips.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+
+#include <array>
+
+class FileListWidget;
+
+// Every control of the main window, under the names the handlers know them by. The widgets belong
+// to the window they were built on.
+struct Form1Controls {
+    FileListWidget* ListView1 = nullptr;
+    QPushButton* PushButton1 = nullptr;  // "Add AVI File(s)"
+    QPushButton* PushButton2 = nullptr;  // "Start Converting"
+    QPushButton* PushButton3 = nullptr;  // "Clear List"
+    QPushButton* PushButton4 = nullptr;  // "Add All AVI Files In Folder"
+    QPushButton* PushButton5 = nullptr;  // "Load Sample/Example Videos"
+    QPushButton* PushButton7 = nullptr;  // "...", browse for the output folder
+    QGroupBox* Frame1 = nullptr;         // "Save Output Files As"
+    QGroupBox* Frame2 = nullptr;         // "Number Of Frame(s)"
+    QGroupBox* Frame3 = nullptr;         // "Save Image(s) To This Folder"
+    QGroupBox* Frame4 = nullptr;         // "JPG Image Quality"
+    QComboBox* Combo1 = nullptr;
+    std::array<QRadioButton*, 7> Option{};  // Option[0] is Option1 (BMP) ... Option[6] is Option7 (PCX)
+    QButtonGroup* OptionGroup = nullptr;    // the ids are the format numbers 1 to 7
+    QSlider* Slider1 = nullptr;
+    QLineEdit* Text1 = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    QProgressBar* ProgressBar2 = nullptr;
+    QLabel* Creator = nullptr;  // shows the frame being converted
+
+    QRadioButton* OptionButton(int number) const { return Option.at(static_cast<std::size_t>(number - 1)); }
+};
+
+// Builds the window's controls in their design state: captions, fonts, places, tab order, the
+// JPG option selected, the slider at 85, both bars empty with their own texts.
+Form1Controls BuildForm1Controls(QWidget& form, const Twips& twips);
+
+// The bars run from 0 to 100 percent; values keep their fraction.
+void SetBarPercent(QProgressBar& bar, double percent);
+// The text shown on the bar, taken literally.
+void SetBarText(QProgressBar& bar, const QString& text);

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+
+class Form1;
+
+// What start-up takes from outside the window: where the program lives, chance, and the system's
+// browser. The program uses Standard(); tests put in their own.
+struct Form1Environment {
+    static constexpr const char* kHomePage = "https://stillpress.org";
+
+    // Where the skin "x/o.cjs" and the hand cursor "HAND-M.CUR" are looked for.
+    QString programFolder;
+    // A whole number from 1 to 100; a 7 opens the home page.
+    std::function<int()> drawOneToHundred;
+    std::function<void(const QUrl&)> openHomePage;
+    // Records the sample videos on a first start; empty while the program has no samples to record.
+    std::function<void(Form1&)> firstRunSampleStep;
+
+    // The folder of the program file, a draw seeded from the clock, the system's browser.
+    static Form1Environment Standard();
+};

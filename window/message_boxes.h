@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include <optional>
+
+// The program's modal boxes. Texts may carry the line breaks of the composed messages (CR LF, or a
+// lone CR); each shows on screen as a new line.
+
+// A plain message with one OK button and no icon.
+void ShowMessageBox(QWidget* parent, const QString& title, const QString& text);
+
+// The "Application Error" report: warning icon, one OK button.
+void ShowErrorReportBox(QWidget* parent, const QString& message);
+
+// An input box with a prompt and a pre-filled answer; none when the user cancelled.
+std::optional<QString> AskTextBox(QWidget* parent, const QString& title, const QString& prompt, const QString& defaultText);
+
+// The text as the screen shows it: every CR LF and every lone CR becomes one line feed.
+QString ScreenText(QString text);

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "convert/conversion_host.h"
+#include "window/control_snapshot.h"
+#include "window/progress_relay.h"
+
+#include <QObject>
+
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+
+// The window's side of a conversion run, called from the run's thread. Inputs come from the
+// control snapshot; dialogs are shown on the user-interface thread while the run's thread waits for
+// the answer (or for a stop); progress goes through the relay, and the window is told only when
+// the relay had nothing pending, so a fast run never floods the user-interface thread.
+class WindowHost final : public ConversionHost {
+public:
+    // Each runs on the user-interface thread and returns when the user has answered.
+    struct Dialogs {
+        std::function<void(const QString& text)> message;
+        std::function<std::optional<QString>(const QString& prompt, const QString& title, const QString& defaultText)> ask;
+        std::function<void(const QString& message)> errorReport;
+    };
+
+    // `ui` is an object of the user-interface thread that dialogs are posted to; `progressPending`
+    // is called on the run's thread when the relay holds news for the window.
+    WindowHost(QObject& ui, const ControlSnapshot& snapshot, ProgressRelay& relay, Dialogs dialogs,
+        std::function<void()> progressPending);
+
+    int ItemCount() override;
+    QString ItemText(int index) override;
+    QString OutputFolder() override;
+    QString FrameChoice() override;
+    OutputFormat Format() override;
+    int Quality() override;
+
+    void ShowMessage(const QString& text) override;
+    std::optional<QString> AskText(const QString& prompt, const QString& title, const QString& defaultText) override;
+    void ShowErrorReport(const QString& message) override;
+
+    void SetBarValue(Bar bar, double percent) override;
+    void SetBarText(Bar bar, const QString& text) override;
+    void SetBusy(bool busy) override;
+    void ShowFrame(const std::shared_ptr<const PackedDib>& frame) override;
+
+    bool StopRequested() override;
+
+    // From the user-interface thread: the run must stop; a dialog it waits for answers nothing.
+    void RequestStop();
+    // From the user-interface thread, before a new run.
+    void ClearStop();
+
+private:
+    // Runs `dialog` on the user-interface thread and waits for its result; none after a stop.
+    template <class Result>
+    std::optional<Result> AnswerOnUiThread(std::function<Result()> dialog);
+    void Notify(bool relayWasIdle);
+
+    QObject& ui_;
+    const ControlSnapshot& snapshot_;
+    ProgressRelay& relay_;
+    Dialogs dialogs_;
+    std::function<void()> progressPending_;
+
+    std::mutex mutex_;
+    std::condition_variable answered_;
+    bool stop_ = false;  // guarded by mutex_
+};
