@@ -1,0 +1,83 @@
+"""The benchmark's input videos, made with the ffmpeg command and kept in a cache folder."""
+
+import dataclasses
+import hashlib
+import json
+import os
+import subprocess
+
+
+@dataclasses.dataclass(frozen=True)
+class InputSpec:
+    name: str
+    width: int
+    height: int
+    frames: int
+    codec_name: str
+    codec_args: tuple
+    seed: int
+
+    def describe(self, frames):
+        return f"{self.width}×{self.height} {self.codec_name} AVI, {frames} frames"
+
+
+# Fixed seeds keep the inputs identical from run to run and machine to machine.
+INPUTS = {
+    "480p": InputSpec("480p", 640, 480, 500, "MPEG-4 part 2", ("-c:v", "mpeg4", "-q:v", "3"), 480),
+    "1080p": InputSpec("1080p", 1920, 1080, 300, "H.264",
+                       ("-c:v", "libx264", "-preset", "veryfast", "-crf", "20"), 1080),
+    # Ten times the length of 1080p: the peak memory must not grow with the video's length.
+    "1080p-long": InputSpec("1080p-long", 1920, 1080, 3000, "H.264",
+                            ("-c:v", "libx264", "-preset", "veryfast", "-crf", "20"), 1080),
+}
+
+
+def source_graph(spec):
+    """A test pattern blended with a zooming fractal and light film grain: fine detail, flat
+    areas and noise, so every encoder faces something like real footage."""
+    size = f"s={spec.width}x{spec.height}:r=25"
+    return (f"testsrc2={size},format=yuv420p[pattern];"
+            f"mandelbrot={size}:maxiter=256,format=yuv420p[fractal];"
+            f"[pattern][fractal]blend=all_mode=average,"
+            f"noise=alls=6:allf=t+u:all_seed={spec.seed}")
+
+
+def make_command(spec, frames, path):
+    return ["ffmpeg", "-nostdin", "-v", "error", "-y",
+            "-f", "lavfi", "-i", source_graph(spec), "-frames:v", str(frames),
+            *spec.codec_args, "-fflags", "+bitexact", "-flags:v", "+bitexact",
+            "-f", "avi", path]
+
+
+def ensure_input(spec, frames, cache_dir, log):
+    """Returns the path of the input video, making it first when the cache lacks it.
+
+    The file name carries a digest of the command that makes it, so a changed recipe never
+    reuses a stale file. Underscores only: the stem of the outputs is the name up to ".avi"."""
+    digest = hashlib.sha1(json.dumps(make_command(spec, frames, "")).encode()).hexdigest()[:10]
+    stem = f"{spec.name.replace('-', '_')}_{frames}_{digest}"
+    path = os.path.join(cache_dir, stem + ".avi")
+    if os.path.exists(path):
+        return path
+    os.makedirs(cache_dir, exist_ok=True)
+    log(f"making {spec.name} input ({spec.describe(frames)}) into {path}")
+    partial = path + ".part"
+    subprocess.run(make_command(spec, frames, partial), check=True)
+    made = frame_count(partial)
+    if made != frames:
+        raise RuntimeError(f"{partial} has {made} frames, not {frames}")
+    os.replace(partial, path)
+    return path
+
+
+def frame_count(path):
+    """The frame count the AVI header gives, which is what our program and ffmpeg both go by."""
+    probe = subprocess.run(["ffprobe", "-v", "error", "-select_streams", "v:0",
+                            "-show_entries", "stream=nb_frames", "-of", "csv=p=0", path],
+                           check=True, capture_output=True, text=True)
+    return int(probe.stdout.strip())
+
+
+def output_stem(video_path):
+    """The name our program and the ffmpeg commands give every frame file, before "_N.ext"."""
+    return os.path.splitext(os.path.basename(video_path))[0]

@@ -1,0 +1,61 @@
+"""The same job, "every frame of this video as images of this format", for both tools."""
+
+import os
+import re
+
+FORMATS = ("jpg", "png", "gif", "bmp", "tiff", "tga", "pcx")
+TOOLS = ("ours", "ffmpeg")
+
+# One palette per frame, as our GIF writer builds it; ffmpeg's default uses one fixed palette.
+GIF_PALETTE_FILTER = "split[a][b];[a]palettegen=stats_mode=single[p];[b][p]paletteuse=new=1"
+
+
+def ours_command(cli, video, out_dir, image_format):
+    return [cli, "--frames", "all", "--format", image_format, "--quality", "85",
+            "--output", out_dir, video]
+
+
+def ffmpeg_command(video, out_dir, stem, image_format):
+    command = ["ffmpeg", "-nostdin", "-v", "error", "-i", video, "-start_number", "0"]
+    if image_format == "jpg":
+        command += ["-q:v", "3"]
+    if image_format == "gif":
+        # Without "-f image2" the .gif name picks the animated-GIF muxer and one file is written.
+        command += ["-vf", GIF_PALETTE_FILTER, "-f", "image2", "-c:v", "gif"]
+    return command + [os.path.join(out_dir, f"{stem}_%d.{image_format}")]
+
+
+def tool_command(tool, cli, video, out_dir, stem, image_format):
+    if tool == "ours":
+        return ours_command(cli, video, out_dir, image_format)
+    return ffmpeg_command(video, out_dir, stem, image_format)
+
+
+def decode_only_command(video):
+    return ["ffmpeg", "-nostdin", "-v", "error", "-i", video, "-f", "null", "-"]
+
+
+class Outputs:
+    """What one run left in its output folder."""
+
+    def __init__(self, out_dir, stem, image_format):
+        frame_name = re.compile(re.escape(stem) + r"_(0|[1-9][0-9]*)\." + re.escape(image_format))
+        self.frame_numbers = set()
+        self.other_names = []
+        self.total_bytes = 0
+        for entry in os.scandir(out_dir):
+            match = frame_name.fullmatch(entry.name)
+            if match and entry.is_file():
+                self.frame_numbers.add(int(match.group(1)))
+                self.total_bytes += entry.stat().st_size
+            else:
+                self.other_names.append(entry.name)
+
+    def problems(self):
+        """Frame numbers must run from 0 without a gap and nothing else may be left behind."""
+        found = []
+        if self.frame_numbers != set(range(len(self.frame_numbers))):
+            found.append("frame numbers are not 0 to N-1 without gaps")
+        if self.other_names:
+            found.append("unexpected files: " + ", ".join(sorted(self.other_names)[:3]))
+        return found
