@@ -21,25 +21,30 @@ int SwsColorspaceOf(AVColorSpace space)
     }
 }
 
+// The full-range ("J") formats are their plain formats with the range set apart: swscale would
+// otherwise rebuild its context for every picture of such a stream.
+AVPixelFormat PlainFormatOf(AVPixelFormat format)
+{
+    switch (format) {
+    case AV_PIX_FMT_YUVJ420P: return AV_PIX_FMT_YUV420P;
+    case AV_PIX_FMT_YUVJ422P: return AV_PIX_FMT_YUV422P;
+    case AV_PIX_FMT_YUVJ444P: return AV_PIX_FMT_YUV444P;
+    case AV_PIX_FMT_YUVJ440P: return AV_PIX_FMT_YUV440P;
+    case AV_PIX_FMT_YUVJ411P: return AV_PIX_FMT_YUV411P;
+    default: return format;
+    }
+}
+
 bool IsFullRange(const AVFrame& picture)
 {
-    if (picture.color_range == AVCOL_RANGE_JPEG)
-        return true;
-    switch (picture.format) {
-    case AV_PIX_FMT_YUVJ420P:
-    case AV_PIX_FMT_YUVJ422P:
-    case AV_PIX_FMT_YUVJ444P:
-    case AV_PIX_FMT_YUVJ440P:
-    case AV_PIX_FMT_YUVJ411P: return true;
-    default: return false;
-    }
+    return picture.color_range == AVCOL_RANGE_JPEG || PlainFormatOf(static_cast<AVPixelFormat>(picture.format)) != picture.format;
 }
 
 }  // namespace
 
 PackedDib PictureConverter::Convert(const AVFrame& picture)
 {
-    const auto format = static_cast<AVPixelFormat>(picture.format);
+    const AVPixelFormat format = PlainFormatOf(static_cast<AVPixelFormat>(picture.format));
     SwsContext* previous = context_.get();
     context_.reset(sws_getCachedContext(context_.release(), picture.width, picture.height, format, width_, height_,
         AV_PIX_FMT_BGR24, SWS_BICUBIC, nullptr, nullptr, nullptr));
@@ -61,7 +66,9 @@ PackedDib PictureConverter::Convert(const AVFrame& picture)
     }
 
     if (rows_.empty()) {
-        rowsStride_ = (width_ * 3 + 63) & ~63;
+        // Room for the width rounded up to whole blocks of 8 pixels: swscale's fast paths convert only
+        // whole blocks when the rows are narrower than that, leaving the last pixels unwritten.
+        rowsStride_ = ((width_ + 16) * 3 + 63) & ~63;
         rows_.resize(static_cast<std::size_t>(rowsStride_) * height_ + 64);
     }
     uint8_t* destination[4] = {rows_.data(), nullptr, nullptr, nullptr};

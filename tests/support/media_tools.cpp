@@ -1,0 +1,100 @@
+#include "media_tools.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+
+ToolResult RunTool(const QString& program, const QStringList& arguments, int timeoutMs)
+{
+    QProcess process;
+    process.start(program, arguments);
+    ToolResult result;
+    if (!process.waitForStarted(10000))
+        return result;
+    process.closeWriteChannel();
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished(5000);
+        return result;
+    }
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+void MakeVideo(const QString& path, const QStringList& arguments)
+{
+    const ToolResult made = RunTool(QStringLiteral("ffmpeg"), QStringList{"-y", "-v", "error"} + arguments + QStringList{path});
+    if (made.exitCode != 0)
+        throw std::runtime_error("ffmpeg could not make " + path.toStdString() + ": " + made.err.toStdString());
+}
+
+QString CorpusFolder()
+{
+    const QString folder = QStringLiteral(STILLPRESS_CORPUS_DIR);
+    return QFileInfo(folder).isDir() ? QDir(folder).absolutePath() : QString();
+}
+
+std::optional<std::size_t> ReferenceVideo::PictureIndexAt(std::int64_t position) const
+{
+    const std::size_t usable = std::min(pictures.size(), packetPositions.size());
+    if (usable == 0 || packetPositions.empty() || position > packetPositions.back())
+        return std::nullopt;
+    std::optional<std::size_t> found;
+    for (std::size_t k = 0; k < usable && packetPositions[k] <= position; ++k)
+        found = k;
+    return found;
+}
+
+ReferenceVideo DecodeWithFfmpeg(const QString& path)
+{
+    ReferenceVideo video;
+    const ToolResult stream = RunTool(QStringLiteral("ffprobe"),
+        {"-v", "error", "-select_streams", "v:0", "-show_entries", "stream=width,height,nb_frames", "-of",
+            "default=noprint_wrappers=1", path});
+    for (const QByteArray& line : stream.out.split('\n')) {
+        const QList<QByteArray> pair = line.trimmed().split('=');
+        if (pair.size() != 2)
+            continue;
+        if (pair[0] == "width")
+            video.width = pair[1].toInt();
+        else if (pair[0] == "height")
+            video.height = pair[1].toInt();
+        else if (pair[0] == "nb_frames")
+            video.headerFrameCount = pair[1].toLongLong();
+    }
+    const ToolResult packets = RunTool(QStringLiteral("ffprobe"),
+        {"-v", "error", "-select_streams", "v:0", "-show_entries", "packet=dts,size", "-of", "csv=p=0", path});
+    for (const QByteArray& line : packets.out.split('\n')) {
+        const QList<QByteArray> fields = line.trimmed().split(',');
+        if (fields.size() >= 2 && fields[0] != "N/A" && fields[1].toLongLong() > 0)
+            video.packetPositions.push_back(fields[0].toLongLong());
+    }
+    if (video.width <= 0 || video.height <= 0)
+        return video;
+    const ToolResult frames = RunTool(QStringLiteral("ffmpeg"),
+        {"-v", "error", "-i", path, "-map", "0:v:0", "-vsync", "passthrough", "-f", "rawvideo", "-pix_fmt", "bgr24", "-"});
+    const qsizetype size = qsizetype(video.width) * video.height * 3;
+    for (qsizetype offset = 0; offset + size <= frames.out.size(); offset += size)
+        video.pictures.push_back(frames.out.mid(offset, size));
+    return video;
+}
+
+double Psnr(const QByteArray& a, const QByteArray& b)
+{
+    if (a.size() != b.size() || a.isEmpty())
+        return 0.0;
+    double squares = 0.0;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        const double d = double(static_cast<unsigned char>(a[i])) - double(static_cast<unsigned char>(b[i]));
+        squares += d * d;
+    }
+    if (squares == 0.0)
+        return std::numeric_limits<double>::infinity();
+    return 10.0 * std::log10(255.0 * 255.0 * double(a.size()) / squares);
+}

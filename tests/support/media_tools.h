@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+struct ToolResult {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// Runs an outside program to its end (bounded in time) and keeps what it printed.
+ToolResult RunTool(const QString& program, const QStringList& arguments, int timeoutMs = 120000);
+
+// Makes a video with the ffmpeg command: `ffmpeg -y -v error ARGS... path`. Throws when ffmpeg fails.
+void MakeVideo(const QString& path, const QStringList& arguments);
+
+// The corpus folder of real AVI files, or empty when it is not beside the repository.
+QString CorpusFolder();
+
+// A video as the ffmpeg command decodes it, independently of our code: every picture it puts out, in
+// display order, as top-down 24-bit BGR rows without padding, and the positions of the stream's packets.
+struct ReferenceVideo {
+    int width = 0;
+    int height = 0;
+    std::int64_t headerFrameCount = 0;
+    std::vector<QByteArray> pictures;
+    std::vector<std::int64_t> packetPositions;
+
+    // The picture that belongs to a position: the k-th picture belongs to the k-th packet's position and a
+    // position without a packet shows the picture before it. None before the first picture or past the last packet.
+    std::optional<std::size_t> PictureIndexAt(std::int64_t position) const;
+};
+ReferenceVideo DecodeWithFfmpeg(const QString& path);
+
+// Peak signal-to-noise ratio in dB of two equally long 8-bit buffers; infinity when they are equal.
+double Psnr(const QByteArray& a, const QByteArray& b);

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "convert/conversion_host.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+// A conversion host for tests: inputs set by the test, everything the run shows kept in order.
+class RecordingHost : public ConversionHost {
+public:
+    QStringList items;
+    QString outputFolder;
+    QString frameChoice = QStringLiteral("Save every frame in AVI as JPG");
+    OutputFormat format = OutputFormat::BMP;
+    int quality = 85;
+    std::optional<QString> xAnswer;
+    // Called before every input read with the member's name; may throw to make that read fail.
+    std::function<void(const char* member)> beforeRead;
+    // Called once per frame handed to an encoder.
+    std::function<void()> onFrame;
+
+    QStringList messages;
+    QStringList reports;
+    QStringList prompts;           // "prompt|title|default" of every input box
+    QStringList files;             // every text of the first bar
+    QStringList frames;            // every text of the second bar
+    double filesValue = -1;
+    double framesValue = -1;
+    bool busy = false;
+    int busyChanges = 0;
+    bool stop = false;
+
+    int ItemCount() override { Read("ItemCount"); return int(items.size()); }
+    QString ItemText(int index) override { Read("ItemText"); return items.value(index - 1); }
+    QString OutputFolder() override { Read("OutputFolder"); return outputFolder; }
+    QString FrameChoice() override { Read("FrameChoice"); return frameChoice; }
+    OutputFormat Format() override { Read("Format"); return format; }
+    int Quality() override { Read("Quality"); return quality; }
+
+    void ShowMessage(const QString& text) override { messages << text; }
+    std::optional<QString> AskText(const QString& prompt, const QString& title, const QString& defaultText) override;
+    void ShowErrorReport(const QString& message) override { reports << message; }
+    void SetBarValue(Bar bar, double percent) override { (bar == Bar::Files ? filesValue : framesValue) = percent; }
+    void SetBarText(Bar bar, const QString& text) override { (bar == Bar::Files ? files : frames) << text; }
+    void SetBusy(bool value) override { busy = value; ++busyChanges; }
+    void ShowFrame(const std::shared_ptr<const PackedDib>&) override { if (onFrame) onFrame(); }
+    bool StopRequested() override { return stop; }
+
+private:
+    void Read(const char* member) { if (beforeRead) beforeRead(member); }
+};
