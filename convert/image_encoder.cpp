@@ -1,1 +1,44 @@
 #include "convert/image_encoder.h"
+
+#include "common/failure.h"
+#include "convert/writers/bmp_encoder.h"
+#include "convert/writers/gif_encoder.h"
+#include "convert/writers/jpg_encoder.h"
+#include "convert/writers/pcx_encoder.h"
+#include "convert/writers/png_encoder.h"
+#include "convert/writers/tga_encoder.h"
+#include "convert/writers/tiff_encoder.h"
+
+#include <algorithm>
+
+const ImageEncoder& EncoderFor(OutputFormat format)
+{
+    // Encoders keep no state, so these constant instances serve every thread.
+    static const BmpEncoder bmp;
+    static const JpgEncoder jpg;
+    static const PngEncoder png;
+    static const GifEncoder gif;
+    static const TiffEncoder tiff;
+    static const TgaEncoder tga;
+    static const PcxEncoder pcx;
+    switch (format) {
+    case OutputFormat::BMP: return bmp;
+    case OutputFormat::JPG: return jpg;
+    case OutputFormat::PNG: return png;
+    case OutputFormat::GIF: return gif;
+    case OutputFormat::TIFF: return tiff;
+    case OutputFormat::TGA: return tga;
+    case OutputFormat::PCX: return pcx;
+    }
+    throw Failure(Failure::kInvalidArgument, QStringLiteral("Unknown output format %1.").arg(static_cast<int>(format)));
+}
+
+void WriteImage(const PackedDib& frame, OutputFormat format, int quality, const QString& path, EncodedImage& scratch)
+{
+    try {
+        EncoderFor(format).Encode(frame, std::clamp(quality, 1, 100), scratch);
+        PublishFile(path, {scratch.bytes, scratch.tail});
+    } catch (const Failure& failure) {
+        throw Failure(Failure::kInvalidArgument, QStringLiteral("Cannot save the image. ") + failure.description());
+    }
+}

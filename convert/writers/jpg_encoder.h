@@ -1,0 +1,10 @@
+#pragma once
+
+#include "convert/image_encoder.h"
+
+// JPEG through libjpeg-turbo's TurboJPEG API, straight from the frame's bottom-up BGR rows,
+// 4:2:0 chroma subsampling, at the given quality (1 to 100, the usual JPEG scale).
+class JpgEncoder final : public ImageEncoder {
+public:
+    void Encode(const PackedDib& frame, int quality, EncodedImage& out) const override;
+};
