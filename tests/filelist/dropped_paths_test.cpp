@@ -43,11 +43,4 @@ TEST_F(DroppedPaths, MixedDropsKeepTheirOrder)
               QStringList({Under(root_, QStringLiteral("two/c.avi")), file, first, Under(root_, QStringLiteral("one/b.avi"))}));
 }
 
-TEST_F(DroppedPaths, ADroppedFolderLinkIsScannedLikeTheFolder)
-{
-    MakeFile(root_, QStringLiteral("real/x.avi"));
-    const QString link = MakeLink(root_, QStringLiteral("shortcut"), Under(root_, QStringLiteral("real")));
-    EXPECT_EQ(ScanDropEntries({link}), QStringList({Under(root_, QStringLiteral("shortcut/x.avi"))}));
-}
-
 } // namespace

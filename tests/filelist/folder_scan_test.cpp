@@ -3,7 +3,6 @@
 #include "filelist/files_in_folder.h"
 #include "filelist/sub_directories.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -158,13 +157,6 @@ TEST_F(FolderScan, FindsNothingInAPathThatIsNotAFolder)
     const QString file = MakeFile(root_, QStringLiteral("clip.avi"));
     EXPECT_EQ(ScanTreeEntries(file, QStringLiteral("avi")), QStringList());
     EXPECT_EQ(ScanTreeEntries(At(QStringLiteral("missing")), QStringLiteral("avi")), QStringList());
-}
-
-TEST_F(FolderScan, RunningTwiceGivesEveryFileTwice)
-{
-    MakeFile(root_, QStringLiteral("a.avi"));
-    const QStringList once = ScanTreeEntries(root_, QStringLiteral("avi"));
-    EXPECT_EQ(once + ScanTreeEntries(root_, QStringLiteral("avi")), AtAll({"a.avi", "a.avi"}));
 }
 
 TEST_F(FolderScan, HandsEntriesOverInOrderedBatches)

@@ -2,12 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace {
 
 struct NormalizeCase {
     const char16_t* path;
     const char16_t* expected;
 };
+
+void PrintTo(const NormalizeCase& c, std::ostream* out)
+{
+    *out << QString::fromUtf16(c.path).toStdString();
+}
 
 class NormalizeBackslashPath : public testing::TestWithParam<NormalizeCase> {};
 

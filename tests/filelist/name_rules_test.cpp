@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace {
 
 TEST(HasUnusualChars, FlagsControlCodesAndQuestionMarksOnly)
@@ -41,13 +43,17 @@ struct WildcardCase {
     bool matches;
 };
 
+void PrintTo(const WildcardCase& c, std::ostream* out)
+{
+    *out << QString::fromUtf16(c.name).toStdString() << " ~ " << QString::fromUtf16(c.pattern).toStdString();
+}
+
 class Wildcard : public testing::TestWithParam<WildcardCase> {};
 
 TEST_P(Wildcard, MatchesAsTheWindowsListingDoes)
 {
     const WildcardCase& c = GetParam();
-    EXPECT_EQ(MatchesWildcard(QString::fromUtf16(c.name), QString::fromUtf16(c.pattern)), c.matches)
-        << QString::fromUtf16(c.name).toStdString() << " ~ " << QString::fromUtf16(c.pattern).toStdString();
+    EXPECT_EQ(MatchesWildcard(QString::fromUtf16(c.name), QString::fromUtf16(c.pattern)), c.matches);
 }
 
 INSTANTIATE_TEST_SUITE_P(Patterns, Wildcard, testing::Values(

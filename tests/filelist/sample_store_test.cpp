@@ -44,14 +44,6 @@ TEST(ScrambleBytes, EveryCodeFrom1To255SurvivesTheRoundTrip)
     EXPECT_EQ(UnscrambleBytes(scrambled, kSampleSnapshotKey), all);
 }
 
-TEST(SampleSnapshotKey, IsEightLowercaseLetters)
-{
-    const QByteArray key(kSampleSnapshotKey);
-    ASSERT_EQ(key.size(), 8);
-    for (char letter : key)
-        EXPECT_TRUE(letter >= 'a' && letter <= 'z') << letter;
-}
-
 class ScrambleTextRoundTrip : public testing::TestWithParam<const char16_t*> {};
 
 TEST_P(ScrambleTextRoundTrip, GivesTheTextBackThroughASettingsFile)
