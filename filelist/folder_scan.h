@@ -9,7 +9,8 @@
 #include <functional>
 
 // How a scan hands over its entries. Scans are meant to run off the window's thread: the receiver
-// is called on the scanning thread with the entries in their final order, a batch at a time.
+// (required) is called on the scanning thread with the entries in their final order, a batch at a
+// time; the last batch comes before the scan returns, also when it was stopped.
 struct ScanCallbacks {
     StopCheck stopRequested;
     std::function<void(QStringList batch)> receiveBatch;

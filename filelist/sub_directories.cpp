@@ -10,6 +10,9 @@
 #include <QDir>
 #include <QSet>
 
+#include <optional>
+#include <utility>
+
 namespace {
 
 enum class Examination { Listed, NotListed, AlreadyListed, Unreadable };
