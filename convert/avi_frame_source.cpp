@@ -2,7 +2,7 @@
 
 #include "common/path_helpers.h"
 #include "convert/ffmpeg_handles.h"
-#include "convert/picture_converter.h"
+#include "convert/decoded_picture.h"
 
 #include <QFile>
 
@@ -36,7 +36,6 @@ struct AviFrameSource::State {
     int height = 0;
 
     PacketPtr packet{av_packet_alloc()};
-    std::optional<PictureConverter> converter;
 
     // Positions of the packets sent to the decoder whose pictures have not come out yet. The decoder
     // puts out pictures in display order, one per non-empty chunk: the k-th picture belongs to the
@@ -46,10 +45,9 @@ struct AviFrameSource::State {
     bool demuxerEnded = false;
     bool decoderDrained = false;
 
-    // The latest picture at or before the asked position, and its converted form once asked for.
-    FramePtr current{av_frame_alloc()};
+    // The latest picture at or before the asked position.
+    std::shared_ptr<const DecodedPicture> current;
     std::int64_t currentPosition = -1;
-    std::shared_ptr<const PackedDib> currentDib;
     // The first picture found beyond the asked position, kept for the next request.
     FramePtr ahead{av_frame_alloc()};
     std::int64_t aheadPosition = -1;
@@ -131,10 +129,12 @@ void AviFrameSource::State::AdvanceTo(std::int64_t position)
         if (aheadPosition >= 0) {
             if (aheadPosition > position)
                 return;
-            av_frame_unref(current.get());
-            av_frame_move_ref(current.get(), ahead.get());
+            FramePtr picture(av_frame_alloc());
+            if (!picture)
+                throw std::bad_alloc();
+            av_frame_move_ref(picture.get(), ahead.get());
+            current = std::make_shared<const DecodedPicture>(std::move(picture), width, height);
             currentPosition = aheadPosition;
-            currentDib.reset();
             aheadPosition = -1;
         }
         std::int64_t next = -1;
@@ -194,10 +194,8 @@ AviFrameSource::Status AviFrameSource::Open(const QString& path)
     state->decoder->pkt_timebase = stream->time_base;
     if (avcodec_open2(state->decoder.get(), codec, nullptr) < 0)
         return Status::NoDecompressor;
-    if (!state->packet || !state->current || !state->ahead)
+    if (!state->packet || !state->ahead)
         throw std::bad_alloc();
-
-    state->converter.emplace(state->width, state->height);
     state_ = std::move(state);
     return Status::Ok;
 }
@@ -207,7 +205,7 @@ std::int32_t AviFrameSource::FrameCount() const { return state_ ? state_->frameC
 int AviFrameSource::Width() const { return state_ ? state_->width : 0; }
 int AviFrameSource::Height() const { return state_ ? state_->height : 0; }
 
-std::shared_ptr<const PackedDib> AviFrameSource::FrameAt(std::int32_t position)
+std::shared_ptr<const DecodedPicture> AviFrameSource::PictureAt(std::int32_t position)
 {
     if (!state_)
         return nullptr;
@@ -216,14 +214,7 @@ std::shared_ptr<const PackedDib> AviFrameSource::FrameAt(std::int32_t position)
     // Nothing before the first picture; nothing past the last chunk the file really holds.
     if (s.currentPosition < 0 || position > s.lastPacketPosition)
         return nullptr;
-    if (!s.currentDib) {
-        try {
-            s.currentDib = std::make_shared<const PackedDib>(s.converter->Convert(*s.current));
-        } catch (const std::runtime_error&) {
-            return nullptr;
-        }
-    }
-    return s.currentDib;
+    return s.current;
 }
 
 bool AviFrameSource::Exhausted() const

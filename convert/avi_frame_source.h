@@ -1,13 +1,14 @@
 #pragma once
 
-#include "convert/packed_dib.h"
 
 #include <QString>
 
 #include <cstdint>
 #include <memory>
 
-// The first video stream of an AVI file, decoded frame by frame into packed 24-bit bitmaps.
+class DecodedPicture;
+
+// The first video stream of an AVI file, decoded picture by picture.
 // Frames are decoded once, in order, without seeking: positions must be asked for in increasing order.
 // Position n is the stream's n-th chunk. A chunk that is empty (a dropped frame) repeats the picture
 // before it; positions before the first picture or past the end of a truncated file have none.
@@ -31,8 +32,8 @@ public:
     int Width() const;
     int Height() const;
 
-    // The frame at `position`, or null when that position has no picture.
-    std::shared_ptr<const PackedDib> FrameAt(std::int32_t position);
+    // The picture at `position`, or null when that position has no picture.
+    std::shared_ptr<const DecodedPicture> PictureAt(std::int32_t position);
     // True once no later position can have a picture of its own or a repeated one.
     bool Exhausted() const;
 

@@ -3,6 +3,7 @@
 #include "common/error_trap.h"
 #include "common/path_helpers.h"
 #include "convert/avi_frame_source.h"
+#include "convert/decoded_picture.h"
 #include "convert/encode_pool.h"
 #include "convert/fdib_pointer.h"
 #include "convert/frame_limit.h"
@@ -31,9 +32,9 @@ int WriteLabel(OutputFormat format)
     }
 }
 
-// One frame on its way through an encoder.
+// One frame on its way through an encoder: its bitmap once written, null when it was refused.
 struct FrameJob {
-    std::future<void> done;
+    std::future<std::shared_ptr<const PackedDib>> done;
     int label = 0;
 };
 
@@ -51,7 +52,7 @@ public:
 private:
     void ConvertFile(int index);
     void ConvertFrames(AviFrameSource& source, const QString& outputBase);
-    void Dispatch(std::shared_ptr<const PackedDib> frame, const QString& frameBase);
+    void Dispatch(std::shared_ptr<const DecodedPicture> picture, const QString& frameBase);
     // Waits for frames in the order they were dispatched until at most `keep` are in flight, counting
     // what was written and reporting what failed.
     void Collect(std::size_t keep);
@@ -156,7 +157,6 @@ void Run::ConvertFrames(AviFrameSource& source, const QString& outputBase)
     if (frameLimit_ < frameCount)
         frameCount = frameLimit_;
 
-    FDIBPointer dib;
     for (std::int32_t frame = source.StartPosition(); frame < frameCount; ++frame) {
         if (host_.StopRequested())
             return;
@@ -167,30 +167,39 @@ void Run::ConvertFrames(AviFrameSource& source, const QString& outputBase)
         });
         trap_.Run(236, [&] { host_.SetBarValue(ConversionHost::Bar::Frames, (double(frame) + 1) / frameCount * 100.0); });
 
-        std::shared_ptr<const PackedDib> picture;
-        trap_.Run(238, [&] { picture = source.FrameAt(frame); });
-        if (!picture && source.Exhausted())
-            return;  // a header that claims more frames than the file holds: nothing further to find
-        if (!dib.CreateFromPackedDib(picture))
+        std::shared_ptr<const DecodedPicture> picture;
+        trap_.Run(238, [&] { picture = source.PictureAt(frame); });
+        if (!picture) {
+            if (source.Exhausted())
+                return;  // a header that claims more frames than the file holds: nothing further to find
             continue;
-        Dispatch(dib.Frame(), outputBase + QLatin1Char('_') + QString::number(frame));
+        }
+        Dispatch(std::move(picture), outputBase + QLatin1Char('_') + QString::number(frame));
     }
 }
 
-void Run::Dispatch(std::shared_ptr<const PackedDib> frame, const QString& frameBase)
+void Run::Dispatch(std::shared_ptr<const DecodedPicture> picture, const QString& frameBase)
 {
     OutputFormat format = OutputFormat::JPG;
     int quality = 0;
     if (!trap_.Run(244, [&] { format = host_.Format(); }))
         return;
     trap_.Run(254, [&] { quality = host_.Quality(); });
-    host_.ShowFrame(frame);
 
     Collect(2 * pool_.Threads());
-    auto task = std::make_shared<std::packaged_task<void()>>(
-        [frame = std::move(frame), format, quality, path = frameBase + QLatin1Char('.') + ExtensionOf(format)] {
+    // The picture becomes a bitmap on the encoder's thread, so decoding never waits for it.
+    auto task = std::make_shared<std::packaged_task<std::shared_ptr<const PackedDib>()>>(
+        [picture = std::move(picture), format, quality, path = frameBase + QLatin1Char('.') + ExtensionOf(format)] {
+            FDIBPointer dib;
+            try {
+                if (!dib.CreateFromPackedDib(std::make_shared<const PackedDib>(picture->ToPackedDib())))
+                    return std::shared_ptr<const PackedDib>();
+            } catch (const std::runtime_error&) {
+                return std::shared_ptr<const PackedDib>();  // a picture that cannot be converted is skipped
+            }
             thread_local EncodedImage scratch;
-            WriteImage(*frame, format, quality, path, scratch);
+            WriteImage(*dib.Frame(), format, quality, path, scratch);
+            return dib.Frame();
         });
     inFlight_.push_back(FrameJob{task->get_future(), WriteLabel(format)});
     pool_.Post([task] { (*task)(); });
@@ -201,8 +210,11 @@ void Run::Collect(std::size_t keep)
     while (inFlight_.size() > keep) {
         FrameJob job = std::move(inFlight_.front());
         inFlight_.pop_front();
-        if (trap_.Run(job.label, [&] { job.done.get(); }))
+        std::shared_ptr<const PackedDib> written;
+        if (trap_.Run(job.label, [&] { written = job.done.get(); }) && written) {
             ++framesWritten_;
+            host_.ShowFrame(written);
+        }
     }
 }
 

@@ -55,19 +55,32 @@ void BitmapInfoHeader::Write(std::uint8_t* p) const
     WriteLE(p, biClrImportant);
 }
 
+void PackedDib::Allocate(std::size_t size)
+{
+    // Every byte is written by the caller, so none is cleared first.
+    bytes_ = std::make_unique_for_overwrite<std::uint8_t[]>(size);
+    size_ = size;
+}
+
 PackedDib::PackedDib(int width, int height)
 {
     header_.biWidth = width;
     header_.biHeight = height;
     header_.biSizeImage = static_cast<std::uint32_t>(RowStride(width) * static_cast<std::size_t>(height));
-    bytes_.assign(BitmapInfoHeader::kSize + header_.biSizeImage, 0);
-    header_.Write(bytes_.data());
+    Allocate(BitmapInfoHeader::kSize + header_.biSizeImage);
+    header_.Write(bytes_.get());
+    const std::size_t used = static_cast<std::size_t>(width) * 3;
+    if (const std::size_t padding = Stride() - used) {
+        for (int y = 0; y < height; ++y)
+            std::memset(Bits() + static_cast<std::size_t>(y) * Stride() + used, 0, padding);
+    }
 }
 
 PackedDib PackedDib::CopyOf(const std::uint8_t* bytes, const BitmapInfoHeader& header)
 {
     PackedDib dib;
     dib.header_ = header;
-    dib.bytes_.assign(bytes, bytes + BitmapInfoHeader::kSize + header.biSizeImage);
+    dib.Allocate(BitmapInfoHeader::kSize + header.biSizeImage);
+    std::memcpy(dib.bytes_.get(), bytes, dib.size_);
     return dib;
 }

@@ -2,9 +2,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
-#include <vector>
 
 // The 40-byte BITMAPINFOHEADER, field by field.
 struct BitmapInfoHeader {
@@ -35,7 +35,8 @@ public:
     // Bytes in one 24-bit row, padded to 4: ((width * 3 + 3) with the two low bits cleared).
     static constexpr std::size_t RowStride(int width) { return (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3}; }
 
-    // An uncompressed 24-bit frame of this size, pixels zeroed.
+    // An uncompressed 24-bit frame of this size. Only the padding at the end of each row is zeroed:
+    // the pixels are for the caller to fill.
     PackedDib(int width, int height);
     // A copy of the packed bitmap at `bytes` whose header says how many pixel bytes follow.
     static PackedDib CopyOf(const std::uint8_t* bytes, const BitmapInfoHeader& header);
@@ -46,17 +47,20 @@ public:
     std::size_t Stride() const { return RowStride(header_.biWidth); }
 
     // Header and pixels, as one block.
-    std::span<const std::uint8_t> Bytes() const { return bytes_; }
+    std::span<const std::uint8_t> Bytes() const { return {bytes_.get(), size_}; }
     // The pixel rows, bottom row first.
-    const std::uint8_t* Bits() const { return bytes_.data() + BitmapInfoHeader::kSize; }
-    std::uint8_t* Bits() { return bytes_.data() + BitmapInfoHeader::kSize; }
-    std::span<const std::uint8_t> Pixels() const { return std::span(bytes_).subspan(BitmapInfoHeader::kSize); }
+    const std::uint8_t* Bits() const { return bytes_.get() + BitmapInfoHeader::kSize; }
+    std::uint8_t* Bits() { return bytes_.get() + BitmapInfoHeader::kSize; }
+    std::span<const std::uint8_t> Pixels() const { return Bytes().subspan(BitmapInfoHeader::kSize); }
     // Row y counted from the top of the picture.
     const std::uint8_t* TopDownRow(int y) const { return Bits() + static_cast<std::size_t>(Height() - 1 - y) * Stride(); }
     std::uint8_t* TopDownRow(int y) { return Bits() + static_cast<std::size_t>(Height() - 1 - y) * Stride(); }
 
 private:
     PackedDib() = default;
+    void Allocate(std::size_t size);
+
     BitmapInfoHeader header_;
-    std::vector<std::uint8_t> bytes_;
+    std::unique_ptr<std::uint8_t[]> bytes_;
+    std::size_t size_ = 0;
 };

@@ -13,6 +13,9 @@ class PictureConverter {
 public:
     PictureConverter(int width, int height) : width_(width), height_(height) {}
 
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+
     // Throws std::runtime_error when the conversion cannot be set up.
     PackedDib Convert(const AVFrame& picture);
 
