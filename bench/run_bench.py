@@ -16,6 +16,7 @@ from bench_inputs import INPUTS, ensure_input, output_stem  # noqa: E402
 from bench_report import InputReport, render_markdown, to_json_data  # noqa: E402
 from frame_quality import ffmpeg_rgb  # noqa: E402
 from tool_comparison import Job, compare_format, measure_decode_only  # noqa: E402
+from timed_child import ChildLauncher  # noqa: E402
 from tool_jobs import FORMATS, TOOLS  # noqa: E402
 
 REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -90,13 +91,14 @@ def machine_description(cli):
     return {"cpu": model, "ffmpeg": ffmpeg.splitlines()[0] if ffmpeg else "", "cli": cli}
 
 
-def bench_input(options, cli, input_name, cores):
+def bench_input(options, cli, input_name, launcher):
     spec = INPUTS[input_name]
     frames = options.frames or spec.frames
     video = ensure_input(spec, frames, options.cache, log)
     job = Job(cli=cli, video=video, stem=output_stem(video),
               reference=ffmpeg_rgb(video, spec.width, spec.height), runs=options.runs,
-              work_dir=os.path.join(options.work, input_name), keep=options.keep, log=log)
+              work_dir=os.path.join(options.work, input_name), keep=options.keep, log=log,
+              launcher=launcher)
     log(f"{input_name}: decoding only")
     decode = measure_decode_only(job)
     results = {}
@@ -138,11 +140,12 @@ def main(argv):
     if load_before > cores / 2:
         log(f"warning: load average {load_before:.1f} on {cores} cores; other work will skew the times")
     reports, problems = [], []
-    for input_name in options.inputs:
-        report, frames = bench_input(options, cli, input_name, cores)
-        reports.append(report)
-        if options.smoke:
-            problems += smoke_problems(report, frames)
+    with ChildLauncher() as launcher:
+        for input_name in options.inputs:
+            report, frames = bench_input(options, cli, input_name, launcher)
+            reports.append(report)
+            if options.smoke:
+                problems += smoke_problems(report, frames)
     load_averages = (load_before, os.getloadavg()[0])
     print(render_markdown(reports, options.runs, cores, load_averages), end="")
     if options.json:

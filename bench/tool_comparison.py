@@ -6,7 +6,7 @@ import shutil
 import statistics
 
 from frame_quality import image_rgb, psnr
-from timed_child import ChildFailed, run_timed
+from timed_child import ChildFailed
 from tool_jobs import TOOLS, Outputs, decode_only_command, tool_command
 
 
@@ -21,6 +21,7 @@ class Job:
     work_dir: str       # fresh run folders are made under here
     keep: bool
     log: object
+    launcher: object    # the ChildLauncher that runs and measures the tools
 
 
 @dataclasses.dataclass
@@ -91,7 +92,7 @@ def compare_format(job, image_format):
             # Start every run with no dirty pages left by the one before it.
             os.sync()
             try:
-                measurement = run_timed(tool_command(tool, job.cli, job.video, out_dir, job.stem,
+                measurement = job.launcher.run_timed(tool_command(tool, job.cli, job.video, out_dir, job.stem,
                                                      image_format))
                 result.measurements.append(measurement)
                 record_outputs(result, Outputs(out_dir, job.stem, image_format), job, image_format,
@@ -119,6 +120,6 @@ class DecodeOnly:
 def measure_decode_only(job):
     """Decoding the input and nothing else, with ffmpeg's default threads: the least time any run
     on this input can take on this machine, whatever its encoders."""
-    measurements = [run_timed(decode_only_command(job.video)) for _ in range(job.runs)]
+    measurements = [job.launcher.run_timed(decode_only_command(job.video)) for _ in range(job.runs)]
     return DecodeOnly(statistics.median(m.wall_s for m in measurements),
                       statistics.median(m.cpu_s for m in measurements))
