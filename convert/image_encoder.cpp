@@ -10,6 +10,7 @@
 #include "convert/writers/tiff_encoder.h"
 
 #include <algorithm>
+#include <new>
 
 const ImageEncoder& EncoderFor(OutputFormat format)
 {
@@ -40,5 +41,7 @@ void WriteImage(const PackedDib& frame, OutputFormat format, int quality, const 
         PublishFile(path, {scratch.bytes, scratch.tail});
     } catch (const Failure& failure) {
         throw Failure(Failure::kInvalidArgument, QStringLiteral("Cannot save the image. ") + failure.description());
+    } catch (const std::bad_alloc&) {
+        throw Failure(Failure::kInvalidArgument, QStringLiteral("Cannot save the image. Out of memory."));
     }
 }

@@ -12,6 +12,9 @@ constexpr std::uint8_t kRunLengthTrueColor = 10;
 constexpr int kTgaSideLimit = 65535;
 constexpr int kMaxPacketPixels = 128;
 constexpr std::uint8_t kRunPacket = 0x80;
+// Image descriptor: origin at the top left, no alpha bits. Bottom-left files, though the format's
+// default, come out upside down in some readers (ImageMagick 6 keeps the rows as stored).
+constexpr std::uint8_t kTopLeftOrigin = 0x20;
 // The TGA 2.0 footer: no extension area, no developer area, then the signature with its NUL.
 constexpr std::string_view kFooterSignature{"TRUEVISION-XFILE.\0", 18};
 
@@ -57,7 +60,7 @@ void AppendHeader(std::vector<std::uint8_t>& out, int width, int height)
     AppendU16LE(out, static_cast<std::uint16_t>(width));
     AppendU16LE(out, static_cast<std::uint16_t>(height));
     out.push_back(24);  // bits per pixel
-    out.push_back(0);  // no alpha bits, origin bottom left
+    out.push_back(kTopLeftOrigin);
 }
 
 }  // namespace
@@ -77,7 +80,7 @@ void TgaEncoder::Encode(const PackedDib& frame, int /*quality*/, EncodedImage& o
     std::uint8_t* const start = out.bytes.data();
     std::uint8_t* end = start + headerSize;
     for (int y = 0; y < frame.Height(); ++y)
-        end = EncodeRow(frame.Bits() + static_cast<std::size_t>(y) * frame.Stride(), width, end);
+        end = EncodeRow(frame.TopDownRow(y), width, end);
     out.bytes.resize(static_cast<std::size_t>(end - start));
 
     AppendU32LE(out.bytes, 0);  // extension area offset

@@ -141,7 +141,7 @@ void TiffEncoder::Encode(const PackedDib& frame, int /*quality*/, EncodedImage& 
         Fail(errors, "Out of memory");
     TIFFOpenOptionsSetErrorHandlerExtR(options.get(), KeepFirstError, &errors);
     TIFFOpenOptionsSetWarningHandlerExtR(options.get(), IgnoreWarning, nullptr);
-    std::unique_ptr<TIFF, TiffClose> tiff(TIFFClientOpenExt("frame.tiff", "w", &file, ReadMemory, WriteMemory,
+    std::unique_ptr<TIFF, TiffClose> tiff(TIFFClientOpenExt("TIFF image", "w", &file, ReadMemory, WriteMemory,
         SeekMemory, CloseMemory, SizeOfMemory, MapNothing, UnmapNothing, options.get()));
     if (!tiff)
         Fail(errors, "Cannot start the TIFF encoder.");
