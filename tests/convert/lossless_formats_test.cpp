@@ -1,8 +1,8 @@
 // BMP, PNG, TIFF, TGA and PCX files are read back by three independent decoders and must hold
 // the frame exactly, at any quality value.
 #include "convert/image_encoder.h"
-#include "support/image_decoders.h"
 #include "image_test_files.h"
+#include "support/image_decoders.h"
 #include "support/test_frames.h"
 
 #include <QTemporaryDir>
@@ -87,16 +87,19 @@ TEST(LosslessFormatTest, PillowSeesTwentyFourBitColourInEachFormat)
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     const PackedDib frame = ColourfulFrame(33, 17);
-    const QString expectedFormats[] = {"BMP", "PNG", "TIFF", "TGA", "PCX"};
-    const OutputFormat formats[] = {OutputFormat::BMP, OutputFormat::PNG, OutputFormat::TIFF, OutputFormat::TGA, OutputFormat::PCX};
+    const struct {
+        OutputFormat format;
+        const char* pillowName;
+    } cases[] = {{OutputFormat::BMP, "BMP"}, {OutputFormat::PNG, "PNG"}, {OutputFormat::TIFF, "TIFF"},
+        {OutputFormat::TGA, "TGA"}, {OutputFormat::PCX, "PCX"}};
     EncodedImage scratch;
-    for (int i = 0; i < 5; ++i) {
-        SCOPED_TRACE(FormatName(formats[i]));
-        const QString path = folder.filePath(FileNameFor(QStringLiteral("frame"), formats[i]));
-        WriteImage(frame, formats[i], 85, path, scratch);
+    for (const auto& [format, pillowName] : cases) {
+        SCOPED_TRACE(pillowName);
+        const QString path = folder.filePath(FileNameFor(QStringLiteral("frame"), format));
+        WriteImage(frame, format, 85, path, scratch);
         const auto facts = DescribeWithPillow(path);
         ASSERT_TRUE(facts.has_value());
-        EXPECT_EQ(facts->format, expectedFormats[i]);
+        EXPECT_EQ(facts->format, QLatin1String(pillowName));
         EXPECT_EQ(facts->mode, QStringLiteral("RGB"));
         EXPECT_EQ(facts->paletteEntries, 0);
     }

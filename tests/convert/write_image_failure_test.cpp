@@ -2,8 +2,8 @@
 // path and its cause after "Cannot save the image. ", and no temporary file stays behind.
 #include "common/failure.h"
 #include "convert/image_encoder.h"
-#include "support/image_decoders.h"
 #include "image_test_files.h"
+#include "support/image_decoders.h"
 #include "support/test_frames.h"
 
 #include <QDir>
