@@ -11,6 +11,7 @@
 #include "window/frame_preview.h"
 #include "window/message_boxes.h"
 #include "window/skin.h"
+#include "window/text_progress_bar.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -43,6 +44,10 @@ Form1::Form1(Form1Environment environment, QWidget* parent)
 Form1::~Form1()
 {
     driver_.Stop();
+    // The controls outlive this object's members and still signal while they are torn down (the
+    // list's rows go one by one); nothing of that must reach the handlers any more.
+    for (QObject* child : findChildren<QObject*>())
+        disconnect(child, nullptr, this, nullptr);
 }
 
 void Form1::ConnectHandlers()
@@ -235,12 +240,12 @@ WindowHost::Dialogs Form1::RunDialogs()
 
 void Form1::ShowProgress(const ProgressChanges& changes)
 {
-    QProgressBar* bars[] = {controls_.ProgressBar1, controls_.ProgressBar2};
+    TextProgressBar* bars[] = {controls_.ProgressBar1, controls_.ProgressBar2};
     for (std::size_t i = 0; i < 2; ++i) {
         if (changes.percent[i])
-            SetBarPercent(*bars[i], *changes.percent[i]);
+            bars[i]->SetPercent(*changes.percent[i]);
         if (changes.text[i])
-            SetBarText(*bars[i], *changes.text[i]);
+            bars[i]->SetText(*changes.text[i]);
     }
     if (changes.busy)
         ShowBusyCursor();

@@ -1,14 +1,13 @@
 #include "window/form1_controls.h"
 
 #include "window/file_list_widget.h"
+#include "window/text_progress_bar.h"
 
 #include <QFont>
 
 #include <initializer_list>
 
 namespace {
-
-constexpr int kBarSteps = 1000;  // tenths of a percent
 
 QFont WindowFont()
 {
@@ -39,17 +38,6 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& captio
     auto* button = Place(new QPushButton(caption, parent), name, place);
     button->setFont(ButtonFont());
     return button;
-}
-
-QProgressBar* MakeBar(QWidget* parent, const char* name, const QString& text, QRect place)
-{
-    auto* bar = Place(new QProgressBar(parent), name, place);
-    bar->setRange(0, kBarSteps);
-    bar->setValue(0);
-    bar->setTextVisible(true);
-    bar->setAlignment(Qt::AlignCenter);
-    SetBarText(*bar, text);
-    return bar;
 }
 
 void ChainTabOrder(std::initializer_list<QWidget*> order)
@@ -121,8 +109,10 @@ Form1Controls BuildForm1Controls(QWidget& form, const Twips& twips)
     c.PushButton7 = MakeButton(c.Frame3, "PushButton7", QStringLiteral("..."), twips.Rect(6960, 300, 600, 345));
 
     c.PushButton2 = MakeButton(&form, "PushButton2", QStringLiteral("Start Converting"), twips.Rect(120, 7500, 7800, 405));
-    c.ProgressBar1 = MakeBar(&form, "ProgressBar1", QStringLiteral("Progress Bar 1"), twips.Rect(120, 8025, 3840, 405));
-    c.ProgressBar2 = MakeBar(&form, "ProgressBar2", QStringLiteral("Progress Bar 2"), twips.Rect(4080, 8025, 3840, 405));
+    c.ProgressBar1 = Place(new TextProgressBar(QStringLiteral("Progress Bar 1"), &form), "ProgressBar1",
+        twips.Rect(120, 8025, 3840, 405));
+    c.ProgressBar2 = Place(new TextProgressBar(QStringLiteral("Progress Bar 2"), &form), "ProgressBar2",
+        twips.Rect(4080, 8025, 3840, 405));
 
     // Above the list's header; it shows a picture only while a run works, and never takes a click.
     c.Creator = Place(new QLabel(&form), "Creator", twips.Rect(1200, 0, 495, 435));
@@ -134,15 +124,4 @@ Form1Controls BuildForm1Controls(QWidget& form, const Twips& twips)
         c.Slider1, c.OptionButton(1), c.OptionButton(2), c.Text1, c.PushButton7, c.OptionButton(5), c.OptionButton(6),
         c.OptionButton(7), c.OptionButton(4), c.OptionButton(3)});
     return c;
-}
-
-void SetBarPercent(QProgressBar& bar, double percent)
-{
-    bar.setValue(qBound(0, qRound(percent * kBarSteps / 100.0), kBarSteps));
-}
-
-void SetBarText(QProgressBar& bar, const QString& text)
-{
-    QString format = text;
-    bar.setFormat(format.replace(QLatin1Char('%'), QStringLiteral("%%")));
 }

@@ -7,7 +7,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -15,6 +14,7 @@
 #include <array>
 
 class FileListWidget;
+class TextProgressBar;
 
 // Every control of the main window, under the names the handlers know them by. The widgets belong
 // to the window they were built on.
@@ -35,8 +35,8 @@ struct Form1Controls {
     QButtonGroup* OptionGroup = nullptr;    // the ids are the format numbers 1 to 7
     QSlider* Slider1 = nullptr;
     QLineEdit* Text1 = nullptr;
-    QProgressBar* ProgressBar1 = nullptr;
-    QProgressBar* ProgressBar2 = nullptr;
+    TextProgressBar* ProgressBar1 = nullptr;
+    TextProgressBar* ProgressBar2 = nullptr;
     QLabel* Creator = nullptr;  // shows the frame being converted
 
     QRadioButton* OptionButton(int number) const { return Option.at(static_cast<std::size_t>(number - 1)); }
@@ -45,8 +45,3 @@ struct Form1Controls {
 // Builds the window's controls in their design state: captions, fonts, places, tab order, the
 // JPG option selected, the slider at 85, both bars empty with their own texts.
 Form1Controls BuildForm1Controls(QWidget& form, const Twips& twips);
-
-// The bars run from 0 to 100 percent; values keep their fraction.
-void SetBarPercent(QProgressBar& bar, double percent);
-// The text shown on the bar, taken literally.
-void SetBarText(QProgressBar& bar, const QString& text);

@@ -1,0 +1,146 @@
+#include "window_test_support.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDialog>
+#include <QFileDialog>
+#include <QSettings>
+#include <QTest>
+
+namespace {
+
+QSettings StoreView()
+{
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quendrel"), QStringLiteral("Stillpress Software"));
+}
+
+}  // namespace
+
+ThrowAwaySettings::ThrowAwaySettings()
+{
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder_.path());
+}
+
+QVariant ThrowAwaySettings::Value(const QString& key) const
+{
+    return StoreView().value(key);
+}
+
+bool ThrowAwaySettings::Contains(const QString& key) const
+{
+    return StoreView().contains(key);
+}
+
+void ThrowAwaySettings::Put(const QString& key, const QString& value)
+{
+    QSettings view = StoreView();
+    view.setValue(key, value);
+    view.sync();
+}
+
+QStringList ThrowAwaySettings::Keys() const
+{
+    return StoreView().allKeys();
+}
+
+ModalAnswerer::ModalAnswerer()
+{
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+    timer_.setInterval(10);
+    connect(&timer_, &QTimer::timeout, this, &ModalAnswerer::Poll);
+    timer_.start();
+}
+
+void ModalAnswerer::Queue(Answer answer)
+{
+    answers_.push_back(std::move(answer));
+}
+
+bool ModalAnswerer::WaitUntilAnswered(int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!answers_.empty() && !deadline.hasExpired())
+        QTest::qWait(10);
+    return answers_.empty();
+}
+
+void ModalAnswerer::Poll()
+{
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal || !modal->isVisible() || handled_.contains(modal))
+        return;
+    handled_.insert(modal);
+    connect(modal, &QObject::destroyed, this, [this, modal] { handled_.remove(modal); });
+    if (answers_.empty()) {
+        unexpected_ << modal->metaObject()->className() + QStringLiteral(": ") + modal->windowTitle();
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        return;
+    }
+    Answer answer = std::move(answers_.front());
+    answers_.pop_front();
+    answer(modal);
+}
+
+ModalAnswerer::Answer ModalAnswerer::ClickOk()
+{
+    return [this](QWidget* dialog) {
+        auto* box = qobject_cast<QMessageBox*>(dialog);
+        if (!box) {
+            unexpected_ << QStringLiteral("not a message box: ") + dialog->metaObject()->className();
+            if (auto* other = qobject_cast<QDialog*>(dialog))
+                other->reject();
+            return;
+        }
+        messageBoxes_.push_back({box->windowTitle(), box->text(), box->icon(), static_cast<int>(box->buttons().size())});
+        box->button(QMessageBox::Ok)->click();
+    };
+}
+
+ModalAnswerer::Answer ModalAnswerer::PickFiles(const QString& folder, const QStringList& names)
+{
+    return [folder, names](QWidget* dialog) {
+        auto* files = qobject_cast<QFileDialog*>(dialog);
+        QVERIFY(files);
+        files->setDirectory(folder);
+        QStringList quoted;
+        for (const QString& name : names)
+            quoted << QLatin1Char('"') + name + QLatin1Char('"');
+        files->selectFile(names.size() == 1 ? names.front() : quoted.join(QLatin1Char(' ')));
+        static_cast<QDialog*>(files)->accept();  // dispatches to the file dialog's own accept
+    };
+}
+
+ModalAnswerer::Answer ModalAnswerer::PickFolder(const QString& folder)
+{
+    return [folder](QWidget* dialog) {
+        auto* files = qobject_cast<QFileDialog*>(dialog);
+        QVERIFY(files);
+        files->setDirectory(folder);
+        static_cast<QDialog*>(files)->accept();  // dispatches to the file dialog's own accept
+    };
+}
+
+ModalAnswerer::Answer ModalAnswerer::Cancel()
+{
+    return [](QWidget* dialog) {
+        if (auto* modal = qobject_cast<QDialog*>(dialog))
+            modal->reject();
+    };
+}
+
+Form1Environment QuietEnvironment(const QString& programFolder)
+{
+    Form1Environment environment;
+    environment.programFolder = programFolder;
+    environment.drawOneToHundred = [] { return 1; };
+    environment.openHomePage = [](const QUrl&) {};
+    return environment;
+}
+
+QString ResourcesFolder()
+{
+    return QStringLiteral(STILLPRESS_RESOURCES_DIR);
+}

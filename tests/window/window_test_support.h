@@ -1,0 +1,81 @@
+#pragma once
+
+#include "window/form1_environment.h"
+
+#include <QMessageBox>
+#include <QObject>
+#include <QPointer>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QVariant>
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QFileDialog;
+
+// Settings in a fresh temporary folder, for one test: the program's store and the test's own view
+// of it both go there, never to the user's real settings.
+class ThrowAwaySettings {
+public:
+    ThrowAwaySettings();
+
+    // The stored text of a key, read independently of the program's store; none when absent.
+    QVariant Value(const QString& key) const;
+    bool Contains(const QString& key) const;
+    void Put(const QString& key, const QString& value);
+    QStringList Keys() const;
+
+private:
+    QTemporaryDir folder_;
+};
+
+// What a message box showed.
+struct SeenMessageBox {
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    int buttonCount = 0;
+};
+
+// Answers modal dialogs from a timer as they appear, each with the next answer queued. A dialog
+// that appears with no answer queued is recorded and rejected, so a test never hangs on it.
+class ModalAnswerer : public QObject {
+public:
+    using Answer = std::function<void(QWidget* dialog)>;
+
+    ModalAnswerer();
+
+    void Queue(Answer answer);
+    // Waits (bounded) until every queued answer has been given.
+    bool WaitUntilAnswered(int timeoutMs = 10000);
+
+    const std::vector<SeenMessageBox>& MessageBoxes() const { return messageBoxes_; }
+    const QStringList& Unexpected() const { return unexpected_; }
+
+    // Common answers.
+    Answer ClickOk();                               // a message box: records it, then OK
+    static Answer PickFiles(const QString& folder, const QStringList& names);  // typed as the user would
+    static Answer PickFolder(const QString& folder);
+    static Answer Cancel();
+
+private:
+    void Poll();
+
+    QTimer timer_;
+    std::deque<Answer> answers_;
+    QSet<QWidget*> handled_;
+    std::vector<SeenMessageBox> messageBoxes_;
+    QStringList unexpected_;
+};
+
+// An environment for the window that never visits the home page and looks for its files in `programFolder`.
+Form1Environment QuietEnvironment(const QString& programFolder);
+
+// The shipped resources (skin, cursor) in the source tree.
+QString ResourcesFolder();
