@@ -64,6 +64,9 @@ void ConversionDriver::Stop()
     worker_.join();
     throttle_.stop();
     running_ = false;
+    // A stopped run ends where it stands: nothing it reported is shown any more, and it is no longer busy.
+    relay_.SetBusy(false);
+    relay_.Take();
 }
 
 void ConversionDriver::ProgressPending()

@@ -1,0 +1,266 @@
+// Whole runs from the window: the user adds videos, chooses the options, presses Start and reads the
+// bars and the final message; also the run's prompt and messages, Start while running, and closing
+// the window in the middle of a run.
+#include "window_test_support.h"
+
+#include "support/media_tools.h"
+#include "window/file_list_widget.h"
+#include "window/form1.h"
+#include "window/text_progress_bar.h"
+
+#include <QDir>
+#include <QImage>
+#include <QImageReader>
+#include <QInputDialog>
+#include <QRegularExpression>
+#include <QTest>
+
+namespace {
+
+QStringList FilesIn(const QString& folder)
+{
+    QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+    names.sort();
+    return names;
+}
+
+// stem_0.extension ... stem_(count-1).extension, sorted as FilesIn sorts.
+QStringList NumberedNames(const QString& stem, int count, const QString& extension)
+{
+    QStringList names;
+    for (int i = 0; i < count; ++i)
+        names << stem + QLatin1Char('_') + QString::number(i) + QLatin1Char('.') + extension;
+    names.sort();
+    return names;
+}
+
+// An image file as top-down BGR rows without padding, read by Qt's own image readers.
+QByteArray BgrRows(const QString& path)
+{
+    const QImage image = QImage(path).convertToFormat(QImage::Format_BGR888);
+    QByteArray rows;
+    for (int y = 0; y < image.height(); ++y)
+        rows.append(reinterpret_cast<const char*>(image.constScanLine(y)), qsizetype(image.width()) * 3);
+    return rows;
+}
+
+}  // namespace
+
+class ConversionFlowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        settings_ = std::make_unique<ThrowAwaySettings>();
+        answerer_ = std::make_unique<ModalAnswerer>();
+        QVERIFY(programFolder_.emplace().isValid());
+        QVERIFY(work_.emplace().isValid());
+        QVERIFY(QDir(work_->path()).mkdir("videos"));
+        QVERIFY(QDir(work_->path()).mkdir("frames"));
+        form_ = std::make_unique<Form1>(QuietEnvironment(programFolder_->path()));
+        form_->Form_Load();
+        form_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    }
+
+    void cleanup()
+    {
+        form_.reset();
+        QVERIFY2(answerer_->Unexpected().isEmpty(), qPrintable(answerer_->Unexpected().join("; ")));
+        answerer_.reset();
+        settings_.reset();
+        work_.reset();
+        programFolder_.reset();
+    }
+
+    void wholeUserFlowConvertsTwoVideosToPng()
+    {
+        const QString videos = work_->filePath("videos");
+        MakeVideo(videos + "/clip one.avi", {"-f", "lavfi", "-i", "testsrc2=size=640x480:rate=10", "-frames:v", "15", "-c:v", "mjpeg"});
+        MakeVideo(videos + "/second.avi",
+            {"-f", "lavfi", "-i", "testsrc2=size=320x240:rate=10", "-frames:v", "15", "-c:v", "rawvideo", "-pix_fmt", "bgr24"});
+        const Form1Controls& c = form_->Controls();
+
+        answerer_->Queue(ModalAnswerer::PickFiles(videos, {"clip one.avi", "second.avi"}));
+        QTest::mouseClick(c.PushButton1, Qt::LeftButton);
+        QVERIFY(answerer_->WaitUntilAnswered());
+        QCOMPARE(c.ListView1->Count(), 2);
+
+        QTest::mouseClick(c.OptionButton(3), Qt::LeftButton);
+        c.Combo1->setFocus();
+        QTest::keyClick(c.Combo1, Qt::Key_Down);
+        QCOMPARE(c.Combo1->currentText(), QStringLiteral("Save every 10 frames in AVI as JPG"));
+        const QString frames = work_->filePath("frames");
+        answerer_->Queue(ModalAnswerer::PickFolder(frames));
+        QTest::mouseClick(c.PushButton7, Qt::LeftButton);
+        QVERIFY(answerer_->WaitUntilAnswered());
+        QCOMPARE(c.Text1->text(), QDir::toNativeSeparators(frames) + QDir::separator());
+
+        // Watch the bars while the run works, and what they read once the final message is up.
+        QStringList barTexts;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, this, [&] {
+            for (const QString& text : {c.ProgressBar1->text(), c.ProgressBar2->text()}) {
+                if (!barTexts.contains(text))
+                    barTexts << text;
+            }
+        });
+        watch.start(1);
+        QStringList barsAtTheEnd;
+        answerer_->Queue([&](QWidget* box) {
+            barsAtTheEnd = {c.ProgressBar1->text(), QString::number(c.ProgressBar1->value()), c.ProgressBar2->text(),
+                QString::number(c.ProgressBar2->value()), form_->IsBusy() ? "busy" : "idle"};
+            answerer_->ClickOk()(box);
+        });
+
+        QTest::mouseClick(c.PushButton2, Qt::LeftButton);
+        QVERIFY(answerer_->WaitUntilAnswered(120000));
+        watch.stop();
+
+        QCOMPARE(answerer_->MessageBoxes().size(), std::size_t{1});
+        QCOMPARE(answerer_->MessageBoxes().front().title, QStringLiteral("Stillpress"));
+        QCOMPARE(answerer_->MessageBoxes().front().text, QStringLiteral("Done."));
+        QCOMPARE(answerer_->MessageBoxes().front().icon, QMessageBox::NoIcon);
+        QCOMPARE(barsAtTheEnd, (QStringList{"Progress Bar 1", "0", "Progress Bar 2", "0", "idle"}));
+        const QRegularExpression framesProcessed(QStringLiteral(R"(^Frames Processed: ([1-9]|10) of 10 frame\(s\)$)"));
+        QVERIFY2(!barTexts.filter(framesProcessed).isEmpty(), qPrintable(barTexts.join(" | ")));
+        QTRY_VERIFY_WITH_TIMEOUT(!form_->IsConverting(), 5000);
+        QCOMPARE(form_->cursor().shape(), Qt::ArrowCursor);
+
+        QStringList expected = NumberedNames("clip one", 10, "png") + NumberedNames("second", 10, "png");
+        expected.sort();
+        QCOMPARE(FilesIn(frames), expected);
+        const ReferenceVideo second = DecodeWithFfmpeg(videos + "/second.avi");
+        const ReferenceVideo first = DecodeWithFfmpeg(videos + "/clip one.avi");
+        for (int position = 0; position < 10; ++position) {
+            const QString secondFrame = frames + "/second_" + QString::number(position) + ".png";
+            QCOMPARE(QImageReader(secondFrame).format(), QByteArray("png"));
+            QVERIFY2(BgrRows(secondFrame) == second.pictures.at(std::size_t(position)), qPrintable(secondFrame));
+            const QByteArray firstFrame = BgrRows(frames + "/clip one_" + QString::number(position) + ".png");
+            QVERIFY2(Psnr(firstFrame, first.pictures.at(std::size_t(position))) >= 40.0, qPrintable(QString::number(position)));
+        }
+    }
+
+    void startWithAnEmptyListSaysSo()
+    {
+        answerer_->Queue(answerer_->ClickOk());
+        QTest::mouseClick(form_->Controls().PushButton2, Qt::LeftButton);
+        QVERIFY(answerer_->WaitUntilAnswered());
+        QCOMPARE(answerer_->MessageBoxes().front().title, QStringLiteral("Stillpress"));
+        QCOMPARE(answerer_->MessageBoxes().front().text, QStringLiteral("No files added."));
+        QCOMPARE(answerer_->MessageBoxes().front().buttonCount, 1);
+        QTRY_VERIFY_WITH_TIMEOUT(!form_->IsConverting(), 5000);
+        QVERIFY(!form_->IsBusy());
+    }
+
+    void xPromptAsksForTheFrameCount()
+    {
+        const QString videos = work_->filePath("videos");
+        MakeVideo(videos + "/short.avi", {"-f", "lavfi", "-i", "testsrc2=size=64x48:rate=10", "-frames:v", "15", "-c:v", "mjpeg"});
+        const Form1Controls& c = form_->Controls();
+        c.ListView1->Append(QDir::toNativeSeparators(videos + "/short.avi"));
+        c.Combo1->setCurrentIndex(4);
+        QTest::mouseClick(c.OptionButton(1), Qt::LeftButton);
+        c.Text1->setText(work_->filePath("frames"));
+
+        QString title;
+        QString label;
+        QString offered;
+        answerer_->Queue([&](QWidget* dialog) {
+            auto* prompt = qobject_cast<QInputDialog*>(dialog);
+            QVERIFY(prompt);
+            title = prompt->windowTitle();
+            label = prompt->labelText();
+            offered = prompt->textValue();
+            prompt->setTextValue(QStringLiteral(" 2.5 "));
+            prompt->accept();
+        });
+        answerer_->Queue(answerer_->ClickOk());
+        QTest::mouseClick(c.PushButton2, Qt::LeftButton);
+        QVERIFY(answerer_->WaitUntilAnswered(60000));
+
+        QCOMPARE(title, QStringLiteral("Enter x"));
+        QCOMPARE(label, QStringLiteral("Enter x:"));
+        QCOMPARE(offered, QStringLiteral("10"));
+        QCOMPARE(answerer_->MessageBoxes().front().text, QStringLiteral("Done."));
+        QCOMPARE(FilesIn(work_->filePath("frames")), NumberedNames("short", 2, "bmp"));  // 2.5 rounds to even
+    }
+
+    void startWhileARunIsInProgressIsIgnored()
+    {
+        const QString videos = work_->filePath("videos");
+        MakeVideo(videos + "/a.avi", {"-f", "lavfi", "-i", "testsrc2=size=64x48:rate=10", "-frames:v", "15", "-c:v", "mjpeg"});
+        const Form1Controls& c = form_->Controls();
+        c.ListView1->Append(QDir::toNativeSeparators(videos + "/a.avi"));
+        c.Text1->setText(work_->filePath("frames"));
+        QTest::mouseClick(c.OptionButton(1), Qt::LeftButton);
+
+        answerer_->Queue(answerer_->ClickOk());
+        QTest::mouseClick(c.PushButton2, Qt::LeftButton);
+        QTest::mouseClick(c.PushButton2, Qt::LeftButton);
+        QVERIFY(answerer_->WaitUntilAnswered(60000));
+        QTRY_VERIFY_WITH_TIMEOUT(!form_->IsConverting(), 5000);
+        QTest::qWait(200);  // room for a second final message, which must not come
+        QCOMPARE(answerer_->MessageBoxes().size(), std::size_t{1});
+        QCOMPARE(FilesIn(work_->filePath("frames")), NumberedNames("a", 15, "bmp"));
+    }
+
+    void closingTheWindowStopsARunAtOnce()
+    {
+        const QString videos = work_->filePath("videos");
+        MakeVideo(videos + "/long.avi",
+            {"-f", "lavfi", "-i", "testsrc2=size=320x240:rate=25", "-frames:v", "1500", "-c:v", "mjpeg", "-q:v", "5"});
+        const Form1Controls& c = form_->Controls();
+        c.ListView1->Append(QDir::toNativeSeparators(videos + "/long.avi"));
+        c.Text1->setText(work_->filePath("frames"));
+        QTest::mouseClick(c.OptionButton(5), Qt::LeftButton);
+
+        QTest::mouseClick(c.PushButton2, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(c.ProgressBar2->text().startsWith("Frames Processed: "), 30000);
+        QVERIFY(form_->IsBusy());
+        QCOMPARE(form_->cursor().shape(), Qt::WaitCursor);
+        form_->close();
+
+        // The run's thread has ended when close returns: no file appears after that, and no final message.
+        QVERIFY(!form_->IsConverting());
+        const QStringList written = FilesIn(work_->filePath("frames"));
+        QTest::qWait(300);
+        QCOMPARE(FilesIn(work_->filePath("frames")), written);
+        QVERIFY2(written.size() < 1500, qPrintable(QString::number(written.size())));
+        QVERIFY(answerer_->MessageBoxes().empty());
+    }
+
+    void closingTheWindowWhileThePromptIsOpenEndsTheRun()
+    {
+        const QString videos = work_->filePath("videos");
+        MakeVideo(videos + "/a.avi", {"-f", "lavfi", "-i", "testsrc2=size=64x48:rate=10", "-frames:v", "15", "-c:v", "mjpeg"});
+        const Form1Controls& c = form_->Controls();
+        c.ListView1->Append(QDir::toNativeSeparators(videos + "/a.avi"));
+        c.Text1->setText(work_->filePath("frames"));
+        c.Combo1->setCurrentIndex(4);
+
+        bool convertingAfterClose = true;
+        answerer_->Queue([&](QWidget* prompt) {
+            QVERIFY(qobject_cast<QInputDialog*>(prompt));
+            form_->close();  // the run waits for this prompt; closing must not wait for it
+            convertingAfterClose = form_->IsConverting();
+            qobject_cast<QDialog*>(prompt)->reject();
+        });
+        QTest::mouseClick(c.PushButton2, Qt::LeftButton);
+        QVERIFY(answerer_->WaitUntilAnswered(60000));
+        QVERIFY(!convertingAfterClose);
+        QVERIFY(answerer_->MessageBoxes().empty());
+        QVERIFY(FilesIn(work_->filePath("frames")).isEmpty());
+    }
+
+private:
+    std::unique_ptr<ThrowAwaySettings> settings_;
+    std::unique_ptr<ModalAnswerer> answerer_;
+    std::optional<QTemporaryDir> programFolder_;
+    std::optional<QTemporaryDir> work_;
+    std::unique_ptr<Form1> form_;
+};
+
+QTEST_MAIN(ConversionFlowTest)
+#include "conversion_flow_test.moc"
