@@ -13,6 +13,14 @@ public:
     void Set32(const char* fourcc, int offset, std::uint32_t value);
     // Replaces every occurrence of a four-character code.
     void ReplaceFourcc(const char* from, const char* to);
+    // Where chunk `fourcc` starts (its four-character code), counted from the file's start, looking
+    // from `from` on; `skip` passes over that many earlier chunks of the same code.
+    qsizetype ChunkOffset(const char* fourcc, int skip = 0, qsizetype from = 0) const;
+    // Keeps the first `size` bytes only. `fixRiffSize` makes the RIFF header say so, as for a file
+    // written that way rather than cut off.
+    void Truncate(qsizetype size, bool fixRiffSize);
+    // Sets the 32-bit little-endian value at `offset` bytes into the file.
+    void Set32At(qsizetype offset, std::uint32_t value);
     void Save() const;
 
 private:
