@@ -1,10 +1,10 @@
 #include "convert/avi_frame_source.h"
 
-#include "common/path_helpers.h"
 #include "convert/ffmpeg_handles.h"
 #include "convert/decoded_picture.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <deque>
@@ -71,7 +71,9 @@ bool AviFrameSource::State::ReadPacketIntoDecoder()
             avcodec_send_packet(decoder.get(), nullptr);
             return true;
         }
-        if (packet->stream_index != streamIndex || packet->size <= 0) {
+        // A packet the file holds only part of (it breaks off inside the chunk) is not a frame: the
+        // decoder would make a damaged picture of it.
+        if (packet->stream_index != streamIndex || packet->size <= 0 || (packet->flags & AV_PKT_FLAG_CORRUPT)) {
             av_packet_unref(packet.get());
             continue;
         }
@@ -150,7 +152,9 @@ AviFrameSource::~AviFrameSource() = default;
 AviFrameSource::Status AviFrameSource::Open(const QString& path)
 {
     Release();
-    if (path.isEmpty() || IsFolder(path))
+    // Only regular files: a folder is no video, and a pipe or a device named .avi would block the
+    // open or never end.
+    if (path.isEmpty() || !QFileInfo(path).isFile())
         return Status::FileError;
 
     auto state = std::make_unique<State>();
@@ -223,6 +227,13 @@ bool AviFrameSource::Exhausted() const
         return true;
     const State& s = *state_;
     return s.decoderDrained && s.aheadPosition < 0;
+}
+
+std::optional<std::int64_t> AviFrameSource::FirstPicturePosition() const
+{
+    if (!state_ || state_->currentPosition >= 0 || state_->aheadPosition < 0)
+        return std::nullopt;
+    return state_->aheadPosition;
 }
 
 void AviFrameSource::Release()

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 class DecodedPicture;
 
@@ -36,6 +37,10 @@ public:
     std::shared_ptr<const DecodedPicture> PictureAt(std::int32_t position);
     // True once no later position can have a picture of its own or a repeated one.
     bool Exhausted() const;
+    // While no position has had a picture yet: where the first picture belongs, once a request has
+    // found it. Every position before it has none, so a caller can skip them at once (a header may
+    // number its first chunk far beyond 0).
+    std::optional<std::int64_t> FirstPicturePosition() const;
 
     // Releases the decoder and the file; the source can then be opened again.
     void Release();

@@ -10,6 +10,7 @@
 #include "convert/image_encoder.h"
 #include "convert/output_stems.h"
 
+#include <algorithm>
 #include <deque>
 #include <future>
 
@@ -172,6 +173,10 @@ void Run::ConvertFrames(AviFrameSource& source, const QString& outputBase)
         if (!picture) {
             if (source.Exhausted())
                 return;  // a header that claims more frames than the file holds: nothing further to find
+            // Positions before the first picture have none either: go on from there at once, or a
+            // header that numbers its first chunk far beyond 0 keeps the run busy for hours.
+            if (const std::optional<std::int64_t> first = source.FirstPicturePosition())
+                frame = static_cast<std::int32_t>(std::clamp<std::int64_t>(*first - 1, frame, frameCount - 1));
             continue;
         }
         Dispatch(std::move(picture), outputBase + QLatin1Char('_') + QString::number(frame));

@@ -1,12 +1,28 @@
 #include "media_tools.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QtEndian>
 
 #include <cmath>
 #include <limits>
 #include <stdexcept>
+
+namespace {
+
+// True when the file ends inside the chunk whose data starts at `position` and of which `size` bytes
+// were read: the chunk's header, just before its data, declares more.
+bool ChunkBreaksOff(QFile& file, qint64 position, qint64 size)
+{
+    if (position < 4 || !file.seek(position - 4))
+        return false;
+    const QByteArray declared = file.read(4);
+    return declared.size() == 4 && qFromLittleEndian<quint32>(declared.constData()) > size;
+}
+
+}  // namespace
 
 ToolResult RunTool(const QString& program, const QStringList& arguments, int timeoutMs)
 {
@@ -69,10 +85,13 @@ ReferenceVideo DecodeWithFfmpeg(const QString& path)
             video.headerFrameCount = pair[1].toLongLong();
     }
     const ToolResult packets = RunTool(QStringLiteral("ffprobe"),
-        {"-v", "error", "-select_streams", "v:0", "-show_entries", "packet=dts,size", "-of", "csv=p=0", path});
+        {"-v", "error", "-select_streams", "v:0", "-show_entries", "packet=dts,size,pos", "-of", "csv=p=0", path});
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
     for (const QByteArray& line : packets.out.split('\n')) {
         const QList<QByteArray> fields = line.trimmed().split(',');
-        if (fields.size() >= 2 && fields[0] != "N/A" && fields[1].toLongLong() > 0)
+        if (fields.size() >= 3 && fields[0] != "N/A" && fields[1].toLongLong() > 0
+            && !ChunkBreaksOff(file, fields[2].toLongLong(), fields[1].toLongLong()))
             video.packetPositions.push_back(fields[0].toLongLong());
     }
     if (video.width <= 0 || video.height <= 0)

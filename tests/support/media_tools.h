@@ -24,7 +24,8 @@ void MakeVideo(const QString& path, const QStringList& arguments);
 QString CorpusFolder();
 
 // A video as the ffmpeg command decodes it, independently of our code: every picture it puts out, in
-// display order, as top-down 24-bit BGR rows without padding, and the positions of the stream's packets.
+// display order, as top-down 24-bit BGR rows without padding, and the positions of the stream's packets
+// (leaving out a chunk the file breaks off in, which is no frame).
 struct ReferenceVideo {
     int width = 0;
     int height = 0;
