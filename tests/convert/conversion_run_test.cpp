@@ -1,5 +1,6 @@
 // The run's checks, messages, progress texts, names and failure handling, driven through its host interface.
 #include "support/avi_patch.h"
+#include "support/input_fingerprints.h"
 #include "support/media_tools.h"
 #include "support/recording_host.h"
 
@@ -35,7 +36,14 @@ protected:
         return path;
     }
 
-    ConversionRun::Outcome Run() { return ConversionRun::Execute(host, converting); }
+    // Every run must leave its inputs as they were.
+    ConversionRun::Outcome Run()
+    {
+        const InputFingerprints before(host.items);
+        const ConversionRun::Outcome outcome = ConversionRun::Execute(host, converting);
+        EXPECT_EQ(before.Changed(), QStringList{});
+        return outcome;
+    }
     QStringList Written() const { return QDir(output->path()).entryList(QDir::Files, QDir::Name); }
 
     QTemporaryDir inputs;

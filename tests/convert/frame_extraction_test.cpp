@@ -1,6 +1,7 @@
 // Every frame the run writes must match an independent decode by the ffmpeg command at that position,
 // for real files made by other programs and for videos made here in several codecs.
 #include "support/bmp_file.h"
+#include "support/input_fingerprints.h"
 #include "support/media_tools.h"
 #include "support/recording_host.h"
 
@@ -32,7 +33,9 @@ void ExpectFramesMatchReference(const QString& video, bool lossless)
     host.items = {video};
     host.outputFolder = output.path();
     std::atomic<bool> converting{false};
+    const InputFingerprints before({video});
     const ConversionRun::Outcome outcome = ConversionRun::Execute(host, converting);
+    EXPECT_EQ(before.Changed(), QStringList{});
 
     const QString stem = QFileInfo(video).completeBaseName();
     QSet<QString> expected;
