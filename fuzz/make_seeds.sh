@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Makes the fuzzer's seed corpus: tiny AVIs (16x16 or so, 3 frames) in the codecs and layouts the frame
+# source meets most, so mutations start from files that get deep into the demuxer and the decoders.
+# Bit-exact flags keep the files the same from run to run. Usage: fuzz/make_seeds.sh [FOLDER]
+set -euo pipefail
+out=${1:-"$(dirname "$0")/seeds"}
+mkdir -p "$out"
+
+# make NAME FRAMES INPUT-AND-CODEC-OPTIONS...
+make() {
+  local name=$1 frames=$2; shift 2
+  ffmpeg -y -v error -fflags +bitexact -flags:v +bitexact -flags:a +bitexact "$@" -frames:v "$frames" -f avi "$out/$name.avi"
+}
+bars=(-f lavfi -i "testsrc2=size=16x16:rate=5")
+
+make mjpeg 3 "${bars[@]}" -c:v mjpeg -q:v 8
+make mpeg4_bframes 3 "${bars[@]}" -c:v mpeg4 -bf 2 -q:v 8
+make msmpeg4 3 "${bars[@]}" -c:v msmpeg4 -q:v 8
+make h264_bframes 3 "${bars[@]}" -c:v libx264 -bf 2 -preset ultrafast -crf 30 -x264-params threads=1
+make huffyuv_rgb 3 "${bars[@]}" -c:v huffyuv -pix_fmt rgb24
+make raw_bgr24_odd 3 -f lavfi -i "testsrc2=size=7x5:rate=5" -c:v rawvideo -pix_fmt bgr24
+make raw_pal8 3 -f lavfi -i "testsrc2=size=8x6:rate=5" -c:v rawvideo -pix_fmt pal8
+make cinepak 3 "${bars[@]}" -c:v cinepak
+make png 3 "${bars[@]}" -c:v png
+make zmbv 3 "${bars[@]}" -c:v zmbv
+make mjpeg_with_audio 3 "${bars[@]}" -f lavfi -i "sine=duration=0.6:sample_rate=8000" -c:v mjpeg -q:v 8 -c:a pcm_u8
+make dropped_frames 5 -f lavfi -i "testsrc2=size=16x16:rate=5" -vf "select='not(eq(n\,1)+eq(n\,2))'" \
+  -vsync passthrough -c:v mjpeg -q:v 8
