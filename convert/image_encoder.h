@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/atomic_file.h"
+#include "common/file_bytes.h"
 #include "convert/output_format.h"
 #include "convert/packed_dib.h"
 
@@ -12,7 +13,7 @@
 // A file image made in memory: `bytes`, then `tail` (bytes borrowed from the frame, for formats that
 // store the frame's own rows unchanged, so they are not copied).
 struct EncodedImage {
-    std::vector<std::uint8_t> bytes;
+    FileBytes bytes;
     ByteSpan tail;
 };
 

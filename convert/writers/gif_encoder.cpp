@@ -87,7 +87,7 @@ std::unique_ptr<ColorMapObject, GifMapFree> GifColorMap(const liq_palette& palet
 
 int AppendToBytes(GifFileType* gif, const GifByteType* data, int length)
 {
-    auto* bytes = static_cast<std::vector<std::uint8_t>*>(gif->UserData);
+    auto* bytes = static_cast<FileBytes*>(gif->UserData);
     try {
         bytes->insert(bytes->end(), data, data + length);
         return length;
@@ -97,7 +97,7 @@ int AppendToBytes(GifFileType* gif, const GifByteType* data, int length)
 }
 
 void WriteGif(int width, int height, const ColorMapObject& map, const std::vector<std::uint8_t>& indices,
-    std::vector<std::uint8_t>& bytes)
+    FileBytes& bytes)
 {
     int error = 0;
     std::unique_ptr<GifFileType, GifClose> gif(EGifOpen(&bytes, AppendToBytes, &error));

@@ -15,7 +15,7 @@ constexpr std::uint16_t kDotsPerInch = 72;
 // Plane lines are padded to an even length, as the format requires.
 std::size_t BytesPerPlaneLine(int width) { return (static_cast<std::size_t>(width) + 1) & ~std::size_t{1}; }
 
-void AppendHeader(std::vector<std::uint8_t>& out, int width, int height)
+void AppendHeader(FileBytes& out, int width, int height)
 {
     out.push_back(0x0A);  // ZSoft
     out.push_back(5);  // version 3.0 and later, the one with 24-bit images

@@ -30,7 +30,7 @@ struct PngInfoDestroy {
 // Where libpng writes and what it reports. Plain data: libpng leaves by longjmp, which must not
 // skip a destructor.
 struct PngSink {
-    std::vector<std::uint8_t>* bytes;
+    FileBytes* bytes;
     std::array<char, 256> message{};
 };
 
@@ -43,7 +43,7 @@ void KeepError(png_struct* png, const char* message)
 
 void IgnoreWarning(png_struct*, const char*) {}
 
-bool Append(std::vector<std::uint8_t>& bytes, const std::uint8_t* data, std::size_t length) noexcept
+bool Append(FileBytes& bytes, const std::uint8_t* data, std::size_t length) noexcept
 {
     try {
         bytes.insert(bytes.end(), data, data + length);

@@ -49,7 +49,7 @@ std::uint8_t* EncodeRow(const std::uint8_t* row, int width, std::uint8_t* out)
     return out;
 }
 
-void AppendHeader(std::vector<std::uint8_t>& out, int width, int height)
+void AppendHeader(FileBytes& out, int width, int height)
 {
     out.push_back(0);  // no image id
     out.push_back(0);  // no colour map

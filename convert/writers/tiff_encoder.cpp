@@ -31,7 +31,7 @@ struct TiffClose {
 
 // The file libtiff writes into: a growing block in memory with a file position.
 struct MemoryFile {
-    std::vector<std::uint8_t>* bytes;
+    FileBytes* bytes;
     std::uint64_t position = 0;
 };
 
@@ -56,8 +56,13 @@ tmsize_t WriteMemory(thandle_t handle, void* data, tmsize_t size)
         return 0;
     const std::uint64_t end = file.position + static_cast<std::uint64_t>(size);
     try {
-        if (end > file.bytes->size())
+        const std::size_t old = file.bytes->size();
+        if (end > old) {
             file.bytes->resize(static_cast<std::size_t>(end));
+            // A seek past the end leaves a gap, which a file must hold as zeros.
+            if (file.position > old)
+                std::memset(file.bytes->data() + old, 0, static_cast<std::size_t>(file.position - old));
+        }
     } catch (const std::bad_alloc&) {
         return -1;
     }

@@ -11,9 +11,9 @@
 
 namespace {
 
-std::vector<std::uint8_t> FileBytes(const EncodedImage& image)
+std::vector<std::uint8_t> WholeFile(const EncodedImage& image)
 {
-    std::vector<std::uint8_t> bytes = image.bytes;
+    std::vector<std::uint8_t> bytes(image.bytes.begin(), image.bytes.end());
     bytes.insert(bytes.end(), image.tail.begin(), image.tail.end());
     return bytes;
 }
@@ -33,7 +33,7 @@ TEST_P(EncoderThreadsTest, GiveOnEveryThreadTheFileTheyGiveAlone)
     for (const PackedDib& frame : frames) {
         EncodedImage image;
         encoder.Encode(frame, 75, image);
-        alone.push_back(FileBytes(image));
+        alone.push_back(WholeFile(image));
     }
 
     constexpr int kThreads = 4;
@@ -46,7 +46,7 @@ TEST_P(EncoderThreadsTest, GiveOnEveryThreadTheFileTheyGiveAlone)
                 EncodedImage scratch;
                 for (int round = 0; round < kRounds; ++round) {
                     encoder.Encode(frames[static_cast<std::size_t>((t + round) % 4)], 75, scratch);
-                    results[static_cast<std::size_t>(t)].push_back(FileBytes(scratch));
+                    results[static_cast<std::size_t>(t)].push_back(WholeFile(scratch));
                 }
             });
         }
