@@ -1,5 +1,6 @@
 #!/usr/bin/python3
-"""Draws the program's icon (stillpress.png) and hand cursor (HAND-M.CUR).
+"""Draws the program's icon (stillpress.png), hand cursor (HAND-M.CUR) and the skin's drop-down
+arrow (down-arrow.png).
 
 Run from this folder: /usr/bin/python3 make_resources.py (Debian's python3 with python3-pil). The drawing is fixed, so the files come out the
 same on every run; both are kept in the repository as data.
@@ -93,6 +94,14 @@ def make_cursor(path):
         out.write(directory + image)
 
 
+def make_down_arrow(path, width=10, height=6):
+    big = Image.new("RGBA", (width * SCALE, height * SCALE), (0, 0, 0, 0))
+    ImageDraw.Draw(big).polygon([(0, 0), (width * SCALE, 0), (width * SCALE / 2, height * SCALE)],
+                                fill=(0x2a, 0x5b, 0xd7, 255))
+    big.resize((width, height), Image.LANCZOS).save(path, optimize=True)
+
+
 if __name__ == "__main__":
     make_icon("stillpress.png")
     make_cursor("HAND-M.CUR")
+    make_down_arrow("down-arrow.png")

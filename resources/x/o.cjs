@@ -94,8 +94,15 @@ QComboBox:focus, QLineEdit:focus {
 }
 
 QComboBox::drop-down {
+    subcontrol-origin: padding;
+    subcontrol-position: center right;
+    width: 20px;
     border: none;
-    width: 22px;
+    border-left: 1px solid #dfe5ef;
+}
+
+QComboBox::down-arrow {
+    image: url(:/stillpress/down-arrow.png);  /* built into the program */
 }
 
 QComboBox QAbstractItemView {
@@ -109,6 +116,24 @@ QRadioButton {
     background: transparent;
     color: #1f2a3d;
     spacing: 4px;
+}
+
+QRadioButton::indicator {
+    width: 11px;
+    height: 11px;
+    border: 1px solid #8a96ab;
+    border-radius: 6px;
+    background: #ffffff;
+}
+
+QRadioButton::indicator:hover {
+    border-color: #2f6fed;
+}
+
+QRadioButton::indicator:checked {
+    border-color: #2f6fed;
+    background: qradialgradient(cx: 0.5, cy: 0.5, radius: 0.5, fx: 0.5, fy: 0.5,
+                                stop: 0 #2f6fed, stop: 0.5 #2f6fed, stop: 0.6 #ffffff, stop: 1 #ffffff);
 }
 
 QProgressBar {
