@@ -8,7 +8,7 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev
           libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
           libturbojpeg0-dev libpng-dev libgif-dev libimagequant-dev libtiff-dev
           libgtest-dev ffmpeg xvfb xauth python3 python3-pil python3-numpy
-          clang libclang-rt-14-dev)
+          clang libclang-rt-14-dev fonts-liberation2)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
