@@ -11,6 +11,8 @@
 #include "convert/output_stems.h"
 
 #include <algorithm>
+#include <QElapsedTimer>
+
 #include <deque>
 #include <future>
 
@@ -33,11 +35,34 @@ int WriteLabel(OutputFormat format)
     }
 }
 
-// One frame on its way through an encoder: its bitmap once written, null when it was refused.
+// One frame on its way through an encoder: whether its file was written.
 struct FrameJob {
-    std::future<std::shared_ptr<const PackedDib>> done;
+    std::future<bool> done;
+    std::shared_ptr<const DecodedPicture> picture;
     int label = 0;
 };
+
+// Makes the frame's file on an encoder thread. False when the picture had no usable frame.
+bool WriteFrame(const DecodedPicture& picture, OutputFormat format, int quality, const QString& path)
+{
+    thread_local EncodedImage scratch;
+    if (format == OutputFormat::JPG) {
+        // Most video is already in the colours a JPEG holds: no round trip through RGB.
+        if (const std::optional<JpegPlanes> planes = picture.ToJpegPlanes()) {
+            WriteJpeg(*planes, quality, path, scratch);
+            return true;
+        }
+    }
+    FDIBPointer dib;
+    try {
+        if (!dib.CreateFromPackedDib(std::make_shared<const PackedDib>(picture.ToPackedDib())))
+            return false;
+    } catch (const std::runtime_error&) {
+        return false;  // a picture that cannot be converted is skipped
+    }
+    WriteImage(*dib.Frame(), format, quality, path, scratch);
+    return true;
+}
 
 class Run {
 public:
@@ -57,6 +82,8 @@ private:
     // Waits for frames in the order they were dispatched until at most `keep` are in flight, counting
     // what was written and reporting what failed.
     void Collect(std::size_t keep);
+    // Hands a written frame to the window's preview a few times a second; more would only cost time.
+    void ShowPreview(const DecodedPicture& picture);
     // Waits for the frames in flight without reporting anything: the run is being stopped.
     void Abandon();
     void Message(int label, const QString& text)
@@ -78,6 +105,7 @@ private:
     OutputStems stems_;
     EncodePool pool_;
     std::deque<FrameJob> inFlight_;
+    QElapsedTimer sincePreview_;
 };
 
 ConversionRun::Outcome Run::Execute()
@@ -192,21 +220,12 @@ void Run::Dispatch(std::shared_ptr<const DecodedPicture> picture, const QString&
     trap_.Run(254, [&] { quality = host_.Quality(); });
 
     Collect(2 * pool_.Threads());
-    // The picture becomes a bitmap on the encoder's thread, so decoding never waits for it.
-    auto task = std::make_shared<std::packaged_task<std::shared_ptr<const PackedDib>()>>(
-        [picture = std::move(picture), format, quality, path = frameBase + QLatin1Char('.') + ExtensionOf(format)] {
-            FDIBPointer dib;
-            try {
-                if (!dib.CreateFromPackedDib(std::make_shared<const PackedDib>(picture->ToPackedDib())))
-                    return std::shared_ptr<const PackedDib>();
-            } catch (const std::runtime_error&) {
-                return std::shared_ptr<const PackedDib>();  // a picture that cannot be converted is skipped
-            }
-            thread_local EncodedImage scratch;
-            WriteImage(*dib.Frame(), format, quality, path, scratch);
-            return dib.Frame();
+    // The picture is converted and encoded on an encoder thread, so decoding never waits for it.
+    auto task = std::make_shared<std::packaged_task<bool()>>(
+        [picture, format, quality, path = frameBase + QLatin1Char('.') + ExtensionOf(format)] {
+            return WriteFrame(*picture, format, quality, path);
         });
-    inFlight_.push_back(FrameJob{task->get_future(), WriteLabel(format)});
+    inFlight_.push_back(FrameJob{task->get_future(), std::move(picture), WriteLabel(format)});
     pool_.Post([task] { (*task)(); });
 }
 
@@ -215,11 +234,23 @@ void Run::Collect(std::size_t keep)
     while (inFlight_.size() > keep) {
         FrameJob job = std::move(inFlight_.front());
         inFlight_.pop_front();
-        std::shared_ptr<const PackedDib> written;
+        bool written = false;
         if (trap_.Run(job.label, [&] { written = job.done.get(); }) && written) {
             ++framesWritten_;
-            host_.ShowFrame(written);
+            ShowPreview(*job.picture);
         }
+    }
+}
+
+void Run::ShowPreview(const DecodedPicture& picture)
+{
+    if (sincePreview_.isValid() && sincePreview_.elapsed() < 100)
+        return;
+    sincePreview_.start();
+    try {
+        host_.ShowFrame(std::make_shared<const PackedDib>(picture.ToPackedDib()));
+    } catch (const std::runtime_error&) {
+        // No preview for a picture that cannot be shown; its file was written all the same.
     }
 }
 

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "convert/ffmpeg_handles.h"
+#include "convert/image_encoder.h"
 #include "convert/packed_dib.h"
+
+#include <optional>
 
 // One picture as the decoder put it out, kept until an encoder thread turns it into a bitmap, so the
 // decoding thread does nothing but decode.
@@ -14,6 +17,11 @@ public:
     // The picture as a packed 24-bit bitmap, converted on the calling thread. Throws std::runtime_error
     // when its pixel format cannot be converted.
     PackedDib ToPackedDib() const;
+
+    // The picture as planes a JPEG can be made from directly, when it is 4:2:0 video in the BT.601
+    // colours JPEG uses; limited-range video is stretched to full range into buffers of the calling
+    // thread, valid until its next call. None for any other picture.
+    std::optional<JpegPlanes> ToJpegPlanes() const;
 
 private:
     FramePtr picture_;

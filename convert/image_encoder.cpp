@@ -34,14 +34,30 @@ const ImageEncoder& EncoderFor(OutputFormat format)
     throw Failure(Failure::kInvalidArgument, QStringLiteral("Unknown output format %1.").arg(static_cast<int>(format)));
 }
 
-void WriteImage(const PackedDib& frame, OutputFormat format, int quality, const QString& path, EncodedImage& scratch)
+namespace {
+
+// Encodes with `encode`, then publishes; every failure becomes the one the user is shown.
+template <class Encode>
+void EncodeAndPublish(const QString& path, EncodedImage& scratch, Encode&& encode)
 {
     try {
-        EncoderFor(format).Encode(frame, std::clamp(quality, 1, 100), scratch);
+        encode();
         PublishFile(path, {scratch.bytes, scratch.tail});
     } catch (const Failure& failure) {
         throw Failure(Failure::kInvalidArgument, QStringLiteral("Cannot save the image. ") + failure.description());
     } catch (const std::bad_alloc&) {
         throw Failure(Failure::kInvalidArgument, QStringLiteral("Cannot save the image. Out of memory."));
     }
+}
+
+}  // namespace
+
+void WriteImage(const PackedDib& frame, OutputFormat format, int quality, const QString& path, EncodedImage& scratch)
+{
+    EncodeAndPublish(path, scratch, [&] { EncoderFor(format).Encode(frame, std::clamp(quality, 1, 100), scratch); });
+}
+
+void WriteJpeg(const JpegPlanes& picture, int quality, const QString& path, EncodedImage& scratch)
+{
+    EncodeAndPublish(path, scratch, [&] { JpgEncoder::EncodePlanes(picture, std::clamp(quality, 1, 100), scratch); });
 }

@@ -31,3 +31,14 @@ const ImageEncoder& EncoderFor(OutputFormat format);
 // Encodes `frame` and publishes it at `path` whole or not at all. `scratch` is reused between calls.
 // Throws Failure (code 5) with "Cannot save the image. " followed by the cause.
 void WriteImage(const PackedDib& frame, OutputFormat format, int quality, const QString& path, EncodedImage& scratch);
+
+// A picture with 4:2:0 chroma already in JPEG's own colours (BT.601, full range), plane by plane.
+struct JpegPlanes {
+    int width = 0;
+    int height = 0;
+    const std::uint8_t* planes[3] = {};
+    int strides[3] = {};
+};
+
+// The same as WriteImage for a JPEG made straight from such planes: no round trip through RGB.
+void WriteJpeg(const JpegPlanes& picture, int quality, const QString& path, EncodedImage& scratch);

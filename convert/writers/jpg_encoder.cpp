@@ -52,3 +52,20 @@ void JpgEncoder::Encode(const PackedDib& frame, int quality, EncodedImage& out) 
         Fail(compressor);
     out.bytes.resize(size);
 }
+
+void JpgEncoder::EncodePlanes(const JpegPlanes& picture, int quality, EncodedImage& out)
+{
+    tjhandle compressor = ThreadCompressor();
+    const unsigned long capacity = tjBufSize(picture.width, picture.height, TJSAMP_420);
+    if (capacity == static_cast<unsigned long>(-1))
+        Fail(nullptr);
+    out.tail = {};
+    out.bytes.resize(capacity);
+    unsigned char* destination = out.bytes.data();
+    unsigned long size = capacity;
+    const unsigned char* planes[3] = {picture.planes[0], picture.planes[1], picture.planes[2]};
+    if (tjCompressFromYUVPlanes(compressor, planes, picture.width, picture.strides, picture.height, TJSAMP_420,
+            &destination, &size, quality, TJFLAG_NOREALLOC) != 0)
+        Fail(compressor);
+    out.bytes.resize(size);
+}

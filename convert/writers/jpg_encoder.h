@@ -7,4 +7,6 @@
 class JpgEncoder final : public ImageEncoder {
 public:
     void Encode(const PackedDib& frame, int quality, EncodedImage& out) const override;
+    // The same from 4:2:0 planes in JPEG's colours, which is how most video is decoded.
+    static void EncodePlanes(const JpegPlanes& picture, int quality, EncodedImage& out);
 };

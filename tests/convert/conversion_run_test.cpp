@@ -93,6 +93,7 @@ TEST_F(ConversionRunTest, TenOfTwentyFiveFramesAreTheFirstTenWithProgressTexts)
     EXPECT_EQ(host.messages, QStringList{"Done."});
     EXPECT_FALSE(host.busy);
     EXPECT_TRUE(host.prompts.isEmpty());
+    EXPECT_GE(host.previewsShown, 1);
 }
 
 TEST_F(ConversionRunTest, XPromptAnswersSetTheLimit)
@@ -259,11 +260,13 @@ TEST_F(ConversionRunTest, OutputFolderRemovedMidRunReportsEveryLostFrame)
 {
     host.items = {Video("clip.avi", 12)};
     int frames = 0;
-    host.onFrame = [&] {
-        if (++frames == 4)
-            QDir(output->path()).removeRecursively();
+    host.beforeRead = [&](const char* member) {
+        // Moved away in one step: removing it file by file would race with the encoders' new files.
+        if (QByteArray(member) == "Format" && ++frames == 4)
+            QDir().rename(output->path(), output->path() + "-gone");
     };
     const auto outcome = Run();
+    QDir(output->path() + "-gone").removeRecursively();
     // Frames already with an encoder when the folder went may still have been written.
     EXPECT_EQ(host.reports.size() + outcome.framesWritten, 12);
     EXPECT_GE(host.reports.size(), 3);
@@ -284,7 +287,10 @@ TEST_F(ConversionRunTest, StopLeavesNoPartialFilesAndShowsNothing)
 {
     host.items = {Video("clip.avi", 25), Video("more.avi", 25)};
     int frames = 0;
-    host.onFrame = [&] { host.stop = ++frames >= 5; };
+    host.beforeRead = [&](const char* member) {
+        if (QByteArray(member) == "Format")
+            host.stop = ++frames >= 5;
+    };
     Run();
     EXPECT_TRUE(host.messages.isEmpty());
     EXPECT_LT(Written().size(), 25);  // stopped within the first video

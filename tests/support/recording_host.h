@@ -19,8 +19,6 @@ public:
     std::optional<QString> xAnswer;
     // Called before every input read with the member's name; may throw to make that read fail.
     std::function<void(const char* member)> beforeRead;
-    // Called once per frame handed to an encoder.
-    std::function<void()> onFrame;
 
     QStringList messages;
     QStringList reports;
@@ -31,6 +29,7 @@ public:
     double framesValue = -1;
     bool busy = false;
     int busyChanges = 0;
+    int previewsShown = 0;
     bool stop = false;
 
     int ItemCount() override { Read("ItemCount"); return int(items.size()); }
@@ -46,7 +45,7 @@ public:
     void SetBarValue(Bar bar, double percent) override { (bar == Bar::Files ? filesValue : framesValue) = percent; }
     void SetBarText(Bar bar, const QString& text) override { (bar == Bar::Files ? files : frames) << text; }
     void SetBusy(bool value) override { busy = value; ++busyChanges; }
-    void ShowFrame(const std::shared_ptr<const PackedDib>&) override { if (onFrame) onFrame(); }
+    void ShowFrame(const std::shared_ptr<const PackedDib>&) override { ++previewsShown; }
     bool StopRequested() override { return stop; }
 
 private:
