@@ -121,3 +121,42 @@ INSTANTIATE_TEST_SUITE_P(Codecs, MadeVideo,
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+namespace {
+
+// JPG files made straight from the decoder's planes must show the same colours as the source frame.
+class JpegColours : public ::testing::TestWithParam<Source> {};
+
+TEST_P(JpegColours, MatchTheSourceFrame)
+{
+    QTemporaryDir folder;
+    const QString video = folder.filePath(QString::fromLatin1(GetParam().name) + QStringLiteral(".avi"));
+    MakeVideo(video, GetParam().makeArguments);
+    const ReferenceVideo reference = DecodeWithFfmpeg(video);
+    ASSERT_FALSE(reference.pictures.empty());
+
+    QTemporaryDir output;
+    RecordingHost host;
+    host.items = {video};
+    host.outputFolder = output.path();
+    host.format = OutputFormat::JPG;
+    host.quality = 95;
+    std::atomic<bool> converting{false};
+    ASSERT_EQ(ConversionRun::Execute(host, converting).framesWritten, int(reference.pictures.size()));
+    for (std::size_t k = 0; k < reference.pictures.size(); ++k) {
+        const QString file = output.filePath(QStringLiteral("%1_%2.jpg").arg(GetParam().name).arg(k));
+        const ToolResult decoded = RunTool("ffmpeg", {"-v", "error", "-i", file, "-f", "rawvideo", "-pix_fmt", "bgr24", "-"});
+        EXPECT_GE(Psnr(decoded.out, reference.pictures[k]), 32.0) << file.toStdString();
+    }
+}
+
+const QStringList kPicture = {"-f", "lavfi", "-i", "testsrc2=size=170x96:rate=25", "-frames:v", "3"};
+
+INSTANTIATE_TEST_SUITE_P(Ranges, JpegColours,
+    ::testing::Values(Source{"limited_range_420", false, kPicture + QStringList{"-c:v", "mpeg4", "-q:v", "2"}},
+        Source{"full_range_420", false, kPicture + QStringList{"-c:v", "mjpeg", "-q:v", "2"}},
+        Source{"bt709_420", false, kPicture + QStringList{"-c:v", "libx264", "-crf", "8", "-colorspace", "bt709"}},
+        Source{"full_range_422", false, kPicture + QStringList{"-c:v", "mjpeg", "-q:v", "2", "-pix_fmt", "yuvj422p"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
