@@ -187,6 +187,37 @@ private slots:
         QCOMPARE(FilesIn(work_->filePath("frames")), NumberedNames("short", 2, "bmp"));  // 2.5 rounds to even
     }
 
+    void aFrameThatCannotBeWrittenIsReportedAndTheRunGoesOn()
+    {
+        const QString videos = work_->filePath("videos");
+        MakeVideo(videos + "/a.avi", {"-f", "lavfi", "-i", "testsrc2=size=64x48:rate=10", "-frames:v", "5", "-c:v", "mjpeg"});
+        const QString frames = work_->filePath("frames");
+        QVERIFY(QDir(frames).mkdir("a_3.bmp"));  // a folder where the fourth frame's file would go
+        const Form1Controls& c = form_->Controls();
+        c.ListView1->Append(QDir::toNativeSeparators(videos + "/a.avi"));
+        c.Text1->setText(frames);
+        QTest::mouseClick(c.OptionButton(1), Qt::LeftButton);
+
+        answerer_->Queue(answerer_->ClickOk());
+        answerer_->Queue(answerer_->ClickOk());
+        QTest::mouseClick(c.PushButton2, Qt::LeftButton);
+        QVERIFY(answerer_->WaitUntilAnswered(60000));
+
+        QCOMPARE(answerer_->MessageBoxes().size(), std::size_t{2});
+        const SeenMessageBox& report = answerer_->MessageBoxes().front();
+        QCOMPARE(report.title, QStringLiteral("Application Error"));
+        QCOMPARE(report.icon, QMessageBox::Warning);
+        QCOMPARE(report.buttonCount, 1);
+        const QStringList lines = report.text.split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 4);
+        QVERIFY2(lines[0].contains(QStringLiteral("a_3.bmp")), qPrintable(lines[0]));
+        QCOMPARE(lines[1], QStringLiteral("in FRAMEVIS2021/08/31.Form1.PushButton2_Click at line 246"));
+        QCOMPARE(lines[2], QString());
+        QCOMPARE(lines[3], QStringLiteral("Please email screenshot of this message to support@stillpress.org"));
+        QCOMPARE(answerer_->MessageBoxes().back().text, QStringLiteral("Done."));
+        QCOMPARE(FilesIn(frames), (QStringList{"a_0.bmp", "a_1.bmp", "a_2.bmp", "a_4.bmp"}));
+    }
+
     void startWhileARunIsInProgressIsIgnored()
     {
         const QString videos = work_->filePath("videos");

@@ -30,6 +30,8 @@ public:
     bool Contains(const QString& key) const;
     void Put(const QString& key, const QString& value);
     QStringList Keys() const;
+    // Where the settings files go.
+    QString Folder() const { return folder_.path(); }
 
 private:
     QTemporaryDir folder_;
