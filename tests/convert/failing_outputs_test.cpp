@@ -108,8 +108,8 @@ TEST_F(FailingOutputs, FolderMadeReadOnlyMidRunReportsEveryLaterFrame)
     host.items = {Video("clip.avi", 30)};
     int shown = 0;
     QString why;
-    host.onFrame = [&] {
-        if (++shown == 4)
+    host.beforeRead = [&](const char* member) {
+        if (QByteArray(member) == "Format" && ++shown == 4)
             mount = ScratchMount::ReadOnly(output.path(), why);
     };
     const auto outcome = Run();
