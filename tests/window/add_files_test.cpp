@@ -16,28 +16,22 @@ class AddFilesTest : public QObject {
 private slots:
     void init()
     {
-        settings_ = std::make_unique<ThrowAwaySettings>();
-        answerer_ = std::make_unique<ModalAnswerer>();
-        QVERIFY(programFolder_.emplace().isValid());
+        bench_.emplace();
+        QVERIFY(bench_->programFolder.isValid());
         QVERIFY(videos_.emplace().isValid());
         for (const char* name : {"a.avi", "b.avi", "c.avi", "notes.txt"}) {
             QFile file(videos_->filePath(QString::fromLatin1(name)));
             QVERIFY(file.open(QIODevice::WriteOnly));
         }
-        form_ = std::make_unique<Form1>(QuietEnvironment(programFolder_->path()));
-        form_->Form_Load();
-        form_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+        form_ = &bench_->OpenWindow();
     }
 
     void cleanup()
     {
-        form_.reset();
-        QVERIFY2(answerer_->Unexpected().isEmpty(), qPrintable(answerer_->Unexpected().join("; ")));
-        answerer_.reset();
-        settings_.reset();
+        QVERIFY2(bench_->UnexpectedDialogs().isEmpty(), qPrintable(bench_->UnexpectedDialogs()));
+        form_ = nullptr;
+        bench_.reset();
         videos_.reset();
-        programFolder_.reset();
     }
 
     void dialogAsksForAviFilesAndAllowsSeveral()
@@ -45,7 +39,7 @@ private slots:
         QString title;
         QStringList filters;
         QFileDialog::FileMode mode = QFileDialog::AnyFile;
-        answerer_->Queue([&](QWidget* dialog) {
+        bench_->answerer.Queue([&](QWidget* dialog) {
             auto* files = qobject_cast<QFileDialog*>(dialog);
             QVERIFY(files);
             title = files->windowTitle();
@@ -61,25 +55,25 @@ private slots:
 
     void oneChosenFileIsAppendedAsReturned()
     {
-        answerer_->Queue(ModalAnswerer::PickFiles(videos_->path(), {"b.avi"}));
+        bench_->answerer.Queue(ModalAnswerer::PickFiles(videos_->path(), {"b.avi"}));
         Click();
         QCOMPARE(Entries(), QStringList{Native("b.avi")});
     }
 
     void severalChosenFilesAreAppendedInTheDialogsOrder()
     {
-        answerer_->Queue(ModalAnswerer::PickFiles(videos_->path(), {"c.avi", "a.avi"}));
+        bench_->answerer.Queue(ModalAnswerer::PickFiles(videos_->path(), {"c.avi", "a.avi"}));
         Click();
-        answerer_->Queue(ModalAnswerer::PickFiles(videos_->path(), {"b.avi", "c.avi", "a.avi"}));
+        bench_->answerer.Queue(ModalAnswerer::PickFiles(videos_->path(), {"b.avi", "c.avi", "a.avi"}));
         Click();
         QCOMPARE(Entries(), (QStringList{Native("c.avi"), Native("a.avi"), Native("b.avi"), Native("c.avi"), Native("a.avi")}));
     }
 
     void cancelAddsNothing()
     {
-        answerer_->Queue(ModalAnswerer::PickFiles(videos_->path(), {"a.avi"}));
+        bench_->answerer.Queue(ModalAnswerer::PickFiles(videos_->path(), {"a.avi"}));
         Click();
-        answerer_->Queue(ModalAnswerer::Cancel());
+        bench_->answerer.Queue(ModalAnswerer::Cancel());
         Click();
         QCOMPARE(Entries(), QStringList{Native("a.avi")});
     }
@@ -87,7 +81,7 @@ private slots:
     void theSameFileTwiceGivesTwoEntries()
     {
         for (int i = 0; i < 2; ++i) {
-            answerer_->Queue(ModalAnswerer::PickFiles(videos_->path(), {"a.avi"}));
+            bench_->answerer.Queue(ModalAnswerer::PickFiles(videos_->path(), {"a.avi"}));
             Click();
         }
         QCOMPARE(Entries(), (QStringList{Native("a.avi"), Native("a.avi")}));
@@ -97,7 +91,7 @@ private:
     void Click()
     {
         QTest::mouseClick(form_->Controls().PushButton1, Qt::LeftButton);
-        QVERIFY(answerer_->WaitUntilAnswered());
+        QVERIFY(bench_->answerer.WaitUntilAnswered());
     }
 
     QStringList Entries() const
@@ -111,11 +105,9 @@ private:
 
     QString Native(const QString& name) const { return QDir::toNativeSeparators(videos_->filePath(name)); }
 
-    std::unique_ptr<ThrowAwaySettings> settings_;
-    std::unique_ptr<ModalAnswerer> answerer_;
-    std::optional<QTemporaryDir> programFolder_;
+    std::optional<WindowBench> bench_;
     std::optional<QTemporaryDir> videos_;
-    std::unique_ptr<Form1> form_;
+    Form1* form_ = nullptr;
 };
 
 QTEST_MAIN(AddFilesTest)

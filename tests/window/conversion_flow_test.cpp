@@ -52,26 +52,20 @@ class ConversionFlowTest : public QObject {
 private slots:
     void init()
     {
-        settings_ = std::make_unique<ThrowAwaySettings>();
-        answerer_ = std::make_unique<ModalAnswerer>();
-        QVERIFY(programFolder_.emplace().isValid());
+        bench_.emplace();
+        QVERIFY(bench_->programFolder.isValid());
         QVERIFY(work_.emplace().isValid());
         QVERIFY(QDir(work_->path()).mkdir("videos"));
         QVERIFY(QDir(work_->path()).mkdir("frames"));
-        form_ = std::make_unique<Form1>(QuietEnvironment(programFolder_->path()));
-        form_->Form_Load();
-        form_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+        form_ = &bench_->OpenWindow();
     }
 
     void cleanup()
     {
-        form_.reset();
-        QVERIFY2(answerer_->Unexpected().isEmpty(), qPrintable(answerer_->Unexpected().join("; ")));
-        answerer_.reset();
-        settings_.reset();
+        QVERIFY2(bench_->UnexpectedDialogs().isEmpty(), qPrintable(bench_->UnexpectedDialogs()));
+        form_ = nullptr;
+        bench_.reset();
         work_.reset();
-        programFolder_.reset();
     }
 
     void wholeUserFlowConvertsTwoVideosToPng()
@@ -82,9 +76,9 @@ private slots:
             {"-f", "lavfi", "-i", "testsrc2=size=320x240:rate=10", "-frames:v", "15", "-c:v", "rawvideo", "-pix_fmt", "bgr24"});
         const Form1Controls& c = form_->Controls();
 
-        answerer_->Queue(ModalAnswerer::PickFiles(videos, {"clip one.avi", "second.avi"}));
+        bench_->answerer.Queue(ModalAnswerer::PickFiles(videos, {"clip one.avi", "second.avi"}));
         QTest::mouseClick(c.PushButton1, Qt::LeftButton);
-        QVERIFY(answerer_->WaitUntilAnswered());
+        QVERIFY(bench_->answerer.WaitUntilAnswered());
         QCOMPARE(c.ListView1->Count(), 2);
 
         QTest::mouseClick(c.OptionButton(3), Qt::LeftButton);
@@ -92,9 +86,9 @@ private slots:
         QTest::keyClick(c.Combo1, Qt::Key_Down);
         QCOMPARE(c.Combo1->currentText(), QStringLiteral("Save every 10 frames in AVI as JPG"));
         const QString frames = work_->filePath("frames");
-        answerer_->Queue(ModalAnswerer::PickFolder(frames));
+        bench_->answerer.Queue(ModalAnswerer::PickFolder(frames));
         QTest::mouseClick(c.PushButton7, Qt::LeftButton);
-        QVERIFY(answerer_->WaitUntilAnswered());
+        QVERIFY(bench_->answerer.WaitUntilAnswered());
         QCOMPARE(c.Text1->text(), QDir::toNativeSeparators(frames) + QDir::separator());
 
         // Watch the bars while the run works, and what they read once the final message is up.
@@ -108,20 +102,20 @@ private slots:
         });
         watch.start(1);
         QStringList barsAtTheEnd;
-        answerer_->Queue([&](QWidget* box) {
+        bench_->answerer.Queue([&](QWidget* box) {
             barsAtTheEnd = {c.ProgressBar1->text(), QString::number(c.ProgressBar1->value()), c.ProgressBar2->text(),
                 QString::number(c.ProgressBar2->value()), form_->IsBusy() ? "busy" : "idle"};
-            answerer_->ClickOk()(box);
+            bench_->answerer.ClickOk()(box);
         });
 
         QTest::mouseClick(c.PushButton2, Qt::LeftButton);
-        QVERIFY(answerer_->WaitUntilAnswered(120000));
+        QVERIFY(bench_->answerer.WaitUntilAnswered(120000));
         watch.stop();
 
-        QCOMPARE(answerer_->MessageBoxes().size(), std::size_t{1});
-        QCOMPARE(answerer_->MessageBoxes().front().title, QStringLiteral("Stillpress"));
-        QCOMPARE(answerer_->MessageBoxes().front().text, QStringLiteral("Done."));
-        QCOMPARE(answerer_->MessageBoxes().front().icon, QMessageBox::NoIcon);
+        QCOMPARE(bench_->answerer.MessageBoxes().size(), std::size_t{1});
+        QCOMPARE(bench_->answerer.MessageBoxes().front().title, QStringLiteral("Stillpress"));
+        QCOMPARE(bench_->answerer.MessageBoxes().front().text, QStringLiteral("Done."));
+        QCOMPARE(bench_->answerer.MessageBoxes().front().icon, QMessageBox::NoIcon);
         QCOMPARE(barsAtTheEnd, (QStringList{"Progress Bar 1", "0", "Progress Bar 2", "0", "idle"}));
         const QRegularExpression framesProcessed(QStringLiteral(R"(^Frames Processed: ([1-9]|10) of 10 frame\(s\)$)"));
         QVERIFY2(!barTexts.filter(framesProcessed).isEmpty(), qPrintable(barTexts.join(" | ")));
@@ -144,12 +138,12 @@ private slots:
 
     void startWithAnEmptyListSaysSo()
     {
-        answerer_->Queue(answerer_->ClickOk());
+        bench_->answerer.Queue(bench_->answerer.ClickOk());
         QTest::mouseClick(form_->Controls().PushButton2, Qt::LeftButton);
-        QVERIFY(answerer_->WaitUntilAnswered());
-        QCOMPARE(answerer_->MessageBoxes().front().title, QStringLiteral("Stillpress"));
-        QCOMPARE(answerer_->MessageBoxes().front().text, QStringLiteral("No files added."));
-        QCOMPARE(answerer_->MessageBoxes().front().buttonCount, 1);
+        QVERIFY(bench_->answerer.WaitUntilAnswered());
+        QCOMPARE(bench_->answerer.MessageBoxes().front().title, QStringLiteral("Stillpress"));
+        QCOMPARE(bench_->answerer.MessageBoxes().front().text, QStringLiteral("No files added."));
+        QCOMPARE(bench_->answerer.MessageBoxes().front().buttonCount, 1);
         QTRY_VERIFY_WITH_TIMEOUT(!form_->IsConverting(), 5000);
         QVERIFY(!form_->IsBusy());
     }
@@ -167,7 +161,7 @@ private slots:
         QString title;
         QString label;
         QString offered;
-        answerer_->Queue([&](QWidget* dialog) {
+        bench_->answerer.Queue([&](QWidget* dialog) {
             auto* prompt = qobject_cast<QInputDialog*>(dialog);
             QVERIFY(prompt);
             title = prompt->windowTitle();
@@ -176,14 +170,14 @@ private slots:
             prompt->setTextValue(QStringLiteral(" 2.5 "));
             prompt->accept();
         });
-        answerer_->Queue(answerer_->ClickOk());
+        bench_->answerer.Queue(bench_->answerer.ClickOk());
         QTest::mouseClick(c.PushButton2, Qt::LeftButton);
-        QVERIFY(answerer_->WaitUntilAnswered(60000));
+        QVERIFY(bench_->answerer.WaitUntilAnswered(60000));
 
         QCOMPARE(title, QStringLiteral("Enter x"));
         QCOMPARE(label, QStringLiteral("Enter x:"));
         QCOMPARE(offered, QStringLiteral("10"));
-        QCOMPARE(answerer_->MessageBoxes().front().text, QStringLiteral("Done."));
+        QCOMPARE(bench_->answerer.MessageBoxes().front().text, QStringLiteral("Done."));
         QCOMPARE(FilesIn(work_->filePath("frames")), NumberedNames("short", 2, "bmp"));  // 2.5 rounds to even
     }
 
@@ -198,13 +192,13 @@ private slots:
         c.Text1->setText(frames);
         QTest::mouseClick(c.OptionButton(1), Qt::LeftButton);
 
-        answerer_->Queue(answerer_->ClickOk());
-        answerer_->Queue(answerer_->ClickOk());
+        bench_->answerer.Queue(bench_->answerer.ClickOk());
+        bench_->answerer.Queue(bench_->answerer.ClickOk());
         QTest::mouseClick(c.PushButton2, Qt::LeftButton);
-        QVERIFY(answerer_->WaitUntilAnswered(60000));
+        QVERIFY(bench_->answerer.WaitUntilAnswered(60000));
 
-        QCOMPARE(answerer_->MessageBoxes().size(), std::size_t{2});
-        const SeenMessageBox& report = answerer_->MessageBoxes().front();
+        QCOMPARE(bench_->answerer.MessageBoxes().size(), std::size_t{2});
+        const SeenMessageBox& report = bench_->answerer.MessageBoxes().front();
         QCOMPARE(report.title, QStringLiteral("Application Error"));
         QCOMPARE(report.icon, QMessageBox::Warning);
         QCOMPARE(report.buttonCount, 1);
@@ -214,7 +208,7 @@ private slots:
         QCOMPARE(lines[1], QStringLiteral("in FRAMEVIS2021/08/31.Form1.PushButton2_Click at line 246"));
         QCOMPARE(lines[2], QString());
         QCOMPARE(lines[3], QStringLiteral("Please email screenshot of this message to support@stillpress.org"));
-        QCOMPARE(answerer_->MessageBoxes().back().text, QStringLiteral("Done."));
+        QCOMPARE(bench_->answerer.MessageBoxes().back().text, QStringLiteral("Done."));
         QCOMPARE(FilesIn(frames), (QStringList{"a_0.bmp", "a_1.bmp", "a_2.bmp", "a_4.bmp"}));
     }
 
@@ -227,13 +221,13 @@ private slots:
         c.Text1->setText(work_->filePath("frames"));
         QTest::mouseClick(c.OptionButton(1), Qt::LeftButton);
 
-        answerer_->Queue(answerer_->ClickOk());
+        bench_->answerer.Queue(bench_->answerer.ClickOk());
         QTest::mouseClick(c.PushButton2, Qt::LeftButton);
         QTest::mouseClick(c.PushButton2, Qt::LeftButton);
-        QVERIFY(answerer_->WaitUntilAnswered(60000));
+        QVERIFY(bench_->answerer.WaitUntilAnswered(60000));
         QTRY_VERIFY_WITH_TIMEOUT(!form_->IsConverting(), 5000);
         QTest::qWait(200);  // room for a second final message, which must not come
-        QCOMPARE(answerer_->MessageBoxes().size(), std::size_t{1});
+        QCOMPARE(bench_->answerer.MessageBoxes().size(), std::size_t{1});
         QCOMPARE(FilesIn(work_->filePath("frames")), NumberedNames("a", 15, "bmp"));
     }
 
@@ -259,7 +253,7 @@ private slots:
         QTest::qWait(300);
         QCOMPARE(FilesIn(work_->filePath("frames")), written);
         QVERIFY2(written.size() < 1500, qPrintable(QString::number(written.size())));
-        QVERIFY(answerer_->MessageBoxes().empty());
+        QVERIFY(bench_->answerer.MessageBoxes().empty());
     }
 
     void closingTheWindowWhileThePromptIsOpenEndsTheRun()
@@ -272,25 +266,23 @@ private slots:
         c.Combo1->setCurrentIndex(4);
 
         bool convertingAfterClose = true;
-        answerer_->Queue([&](QWidget* prompt) {
+        bench_->answerer.Queue([&](QWidget* prompt) {
             QVERIFY(qobject_cast<QInputDialog*>(prompt));
             form_->close();  // the run waits for this prompt; closing must not wait for it
             convertingAfterClose = form_->IsConverting();
             qobject_cast<QDialog*>(prompt)->reject();
         });
         QTest::mouseClick(c.PushButton2, Qt::LeftButton);
-        QVERIFY(answerer_->WaitUntilAnswered(60000));
+        QVERIFY(bench_->answerer.WaitUntilAnswered(60000));
         QVERIFY(!convertingAfterClose);
-        QVERIFY(answerer_->MessageBoxes().empty());
+        QVERIFY(bench_->answerer.MessageBoxes().empty());
         QVERIFY(FilesIn(work_->filePath("frames")).isEmpty());
     }
 
 private:
-    std::unique_ptr<ThrowAwaySettings> settings_;
-    std::unique_ptr<ModalAnswerer> answerer_;
-    std::optional<QTemporaryDir> programFolder_;
+    std::optional<WindowBench> bench_;
     std::optional<QTemporaryDir> work_;
-    std::unique_ptr<Form1> form_;
+    Form1* form_ = nullptr;
 };
 
 QTEST_MAIN(ConversionFlowTest)

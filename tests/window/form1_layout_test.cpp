@@ -15,19 +15,17 @@ class Form1LayoutTest : public QObject {
 private slots:
     void init()
     {
-        settings_ = std::make_unique<ThrowAwaySettings>();
-        QVERIFY(programFolder_.emplace().isValid());
-        form_ = std::make_unique<Form1>(QuietEnvironment(programFolder_->path()));
-        form_->Form_Load();
+        bench_.emplace();
+        QVERIFY(bench_->programFolder.isValid());
+        form_ = &bench_->OpenWindow();
         if (form_->logicalDpiX() != 96)
             QSKIP("the places below are pixels at 96 dots per inch");
     }
 
     void cleanup()
     {
-        form_.reset();
-        settings_.reset();
-        programFolder_.reset();
+        form_ = nullptr;
+        bench_.reset();
     }
 
     void controlsSitAtTheirPlaces_data()
@@ -145,7 +143,7 @@ private slots:
 
     void optionsFormOneGroupWithJpgInTheDesign()
     {
-        Form1 design(QuietEnvironment(programFolder_->path()));
+        Form1 design(QuietEnvironment(bench_->programFolder.path()));
         const Form1Controls& c = design.Controls();
         QCOMPARE(c.OptionGroup->checkedId(), 2);
         QVERIFY(c.OptionGroup->exclusive());
@@ -155,9 +153,8 @@ private slots:
     }
 
 private:
-    std::unique_ptr<ThrowAwaySettings> settings_;
-    std::optional<QTemporaryDir> programFolder_;
-    std::unique_ptr<Form1> form_;
+    std::optional<WindowBench> bench_;
+    Form1* form_ = nullptr;
 };
 
 QTEST_MAIN(Form1LayoutTest)

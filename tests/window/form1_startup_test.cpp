@@ -40,22 +40,19 @@ class Form1StartupTest : public QObject {
 private slots:
     void init()
     {
-        settings_ = std::make_unique<ThrowAwaySettings>();
-        answerer_ = std::make_unique<ModalAnswerer>();
-        QVERIFY(programFolder_.emplace().isValid());
+        bench_.emplace();
+        QVERIFY(bench_->programFolder.isValid());
     }
 
     void cleanup()
     {
         qApp->setStyleSheet(QString());
-        answerer_.reset();
-        settings_.reset();
-        programFolder_.reset();
+        bench_.reset();
     }
 
     void firstStartShowsDefaultsAndStoresThemBack()
     {
-        Form1 form(QuietEnvironment(programFolder_->path()));
+        Form1 form(QuietEnvironment(bench_->programFolder.path()));
         form.Form_Load();
         const Form1Controls& c = form.Controls();
 
@@ -77,10 +74,10 @@ private slots:
         QCOMPARE(c.Slider1->value(), 85);
 
         // The restore wrote the frame choice and the folder back; the format was already JPG.
-        QCOMPARE(settings_->Value("Number Of Frames").toString(), kEveryFrame);
-        QCOMPARE(settings_->Value("Output Folder").toString(), DesktopWithSeparator());
-        QCOMPARE(settings_->Keys().size(), 2);
-        QVERIFY(answerer_->Unexpected().isEmpty());
+        QCOMPARE(bench_->settings.Value("Number Of Frames").toString(), kEveryFrame);
+        QCOMPARE(bench_->settings.Value("Output Folder").toString(), DesktopWithSeparator());
+        QCOMPARE(bench_->settings.Keys().size(), 2);
+        QVERIFY(bench_->answerer.Unexpected().isEmpty());
     }
 
     void storedFormatSelectsItsOption_data()
@@ -108,17 +105,17 @@ private slots:
         QFETCH(QString, stored);
         QFETCH(int, selected);
         QFETCH(bool, sliderEnabled);
-        settings_->Put("Option2", stored);
+        bench_->settings.Put("Option2", stored);
 
-        Form1 form(QuietEnvironment(programFolder_->path()));
+        Form1 form(QuietEnvironment(bench_->programFolder.path()));
         form.Form_Load();
 
         QCOMPARE(CheckedFormat(form), selected);
         QCOMPARE(form.Controls().Slider1->isEnabled(), sliderEnabled);
         QCOMPARE(form.Controls().Slider1->value(), 85);
         // Selecting an option that was not yet selected stores its number; otherwise the text stays.
-        QCOMPARE(settings_->Value("Option2").toString(), selected == 2 ? stored : QString::number(selected));
-        QVERIFY(answerer_->Unexpected().isEmpty());
+        QCOMPARE(bench_->settings.Value("Option2").toString(), selected == 2 ? stored : QString::number(selected));
+        QVERIFY(bench_->answerer.Unexpected().isEmpty());
     }
 
     void storedFormatThatIsNoNumberIsReportedOnceAndSelectsBmp_data()
@@ -134,25 +131,25 @@ private slots:
     {
         QFETCH(QString, stored);
         QFETCH(QString, description);
-        settings_->Put("Option2", stored);
-        answerer_->Queue(answerer_->ClickOk());
+        bench_->settings.Put("Option2", stored);
+        bench_->answerer.Queue(bench_->answerer.ClickOk());
 
-        Form1 form(QuietEnvironment(programFolder_->path()));
+        Form1 form(QuietEnvironment(bench_->programFolder.path()));
         form.Form_Load();
 
-        QVERIFY(answerer_->WaitUntilAnswered());
+        QVERIFY(bench_->answerer.WaitUntilAnswered());
         QTest::qWait(50);  // room for a second report, which must not come
-        QCOMPARE(answerer_->MessageBoxes().size(), std::size_t{1});
-        const SeenMessageBox& report = answerer_->MessageBoxes().front();
+        QCOMPARE(bench_->answerer.MessageBoxes().size(), std::size_t{1});
+        const SeenMessageBox& report = bench_->answerer.MessageBoxes().front();
         QCOMPARE(report.title, QStringLiteral("Application Error"));
         QCOMPARE(report.text, ErrorReportText(description, 136));
         QCOMPARE(report.icon, QMessageBox::Warning);
         QCOMPARE(report.buttonCount, 1);
-        QVERIFY(answerer_->Unexpected().isEmpty());
+        QVERIFY(bench_->answerer.Unexpected().isEmpty());
 
         QCOMPARE(CheckedFormat(form), 1);
         QVERIFY(!form.Controls().Slider1->isEnabled());
-        QCOMPARE(settings_->Value("Option2").toString(), QStringLiteral("1"));
+        QCOMPARE(bench_->settings.Value("Option2").toString(), QStringLiteral("1"));
         // Start-up went on to the end before the report: everything else is in place.
         QCOMPARE(form.windowTitle(), QStringLiteral("Stillpress Software"));
         QCOMPARE(form.Controls().Combo1->currentText(), kEveryFrame);
@@ -161,32 +158,32 @@ private slots:
     void storedTextsAreRestored()
     {
         const QString folder = QStringLiteral("/no/such folder/typed by hand");
-        settings_->Put("Number Of Frames", "Save every 100 frames in AVI as JPG");
-        settings_->Put("Output Folder", folder);
+        bench_->settings.Put("Number Of Frames", "Save every 100 frames in AVI as JPG");
+        bench_->settings.Put("Output Folder", folder);
 
-        Form1 form(QuietEnvironment(programFolder_->path()));
+        Form1 form(QuietEnvironment(bench_->programFolder.path()));
         form.Form_Load();
 
         QCOMPARE(form.Controls().Combo1->currentText(), QStringLiteral("Save every 100 frames in AVI as JPG"));
         QCOMPARE(form.Controls().Text1->text(), folder);
-        QCOMPARE(settings_->Value("Number Of Frames").toString(), QStringLiteral("Save every 100 frames in AVI as JPG"));
-        QCOMPARE(settings_->Value("Output Folder").toString(), folder);
+        QCOMPARE(bench_->settings.Value("Number Of Frames").toString(), QStringLiteral("Save every 100 frames in AVI as JPG"));
+        QCOMPARE(bench_->settings.Value("Output Folder").toString(), folder);
     }
 
     void storedFrameChoiceThatIsNoEntryGivesWayToTheDefault()
     {
-        settings_->Put("Number Of Frames", "Save every 7 frames in AVI as JPG");
-        Form1 form(QuietEnvironment(programFolder_->path()));
+        bench_->settings.Put("Number Of Frames", "Save every 7 frames in AVI as JPG");
+        Form1 form(QuietEnvironment(bench_->programFolder.path()));
         form.Form_Load();
 
         QCOMPARE(form.Controls().Combo1->currentText(), kEveryFrame);
-        QCOMPARE(settings_->Value("Number Of Frames").toString(), kEveryFrame);
+        QCOMPARE(bench_->settings.Value("Number Of Frames").toString(), kEveryFrame);
     }
 
     void choicesSurviveARestartButTheQualityDoesNot()
     {
         {
-            Form1 form(QuietEnvironment(programFolder_->path()));
+            Form1 form(QuietEnvironment(bench_->programFolder.path()));
             form.Form_Load();
             const Form1Controls& c = form.Controls();
             QTest::mouseClick(c.OptionButton(5), Qt::LeftButton);
@@ -196,7 +193,7 @@ private slots:
             c.Slider1->setValue(30);
             QTest::mouseClick(c.OptionButton(5), Qt::LeftButton);
         }
-        Form1 form(QuietEnvironment(programFolder_->path()));
+        Form1 form(QuietEnvironment(bench_->programFolder.path()));
         form.Form_Load();
         const Form1Controls& c = form.Controls();
         QCOMPARE(CheckedFormat(form), 5);
@@ -208,7 +205,7 @@ private slots:
 
     void withoutSkinTheWindowKeepsItsWhiteDesignLook()
     {
-        Form1 form(QuietEnvironment(programFolder_->path()));
+        Form1 form(QuietEnvironment(bench_->programFolder.path()));
         form.Form_Load();
         QVERIFY(qApp->styleSheet().isEmpty());
         QCOMPARE(form.palette().color(QPalette::Window), QColor(Qt::white));
@@ -216,28 +213,28 @@ private slots:
 
     void skinBesideTheProgramStylesTheApplication()
     {
-        QVERIFY(QDir(programFolder_->path()).mkdir("x"));
-        QVERIFY(QFile::copy(ResourcesFolder() + "/x/o.cjs", programFolder_->filePath("x/o.cjs")));
-        QFile sheet(programFolder_->filePath("x/o.cjs"));
+        QVERIFY(QDir(bench_->programFolder.path()).mkdir("x"));
+        QVERIFY(QFile::copy(ResourcesFolder() + "/x/o.cjs", bench_->programFolder.filePath("x/o.cjs")));
+        QFile sheet(bench_->programFolder.filePath("x/o.cjs"));
         QVERIFY(sheet.open(QIODevice::ReadOnly));
 
-        Form1 form(QuietEnvironment(programFolder_->path()));
+        Form1 form(QuietEnvironment(bench_->programFolder.path()));
         form.Form_Load();
 
         QCOMPARE(qApp->styleSheet(), QString::fromUtf8(sheet.readAll()));
         QCOMPARE(form.palette().color(QPalette::Window), QGuiApplication::palette().color(QPalette::Button));
-        QVERIFY(answerer_->Unexpected().isEmpty());
+        QVERIFY(bench_->answerer.Unexpected().isEmpty());
     }
 
     void handCursorComesFromTheFileBesideTheProgram()
     {
         {
-            Form1 form(QuietEnvironment(programFolder_->path()));
+            Form1 form(QuietEnvironment(bench_->programFolder.path()));
             form.Form_Load();
             QCOMPARE(form.HandCursor().shape(), Qt::PointingHandCursor);
         }
-        QVERIFY(QFile::copy(ResourcesFolder() + "/HAND-M.CUR", programFolder_->filePath("HAND-M.CUR")));
-        Form1 form(QuietEnvironment(programFolder_->path()));
+        QVERIFY(QFile::copy(ResourcesFolder() + "/HAND-M.CUR", bench_->programFolder.filePath("HAND-M.CUR")));
+        Form1 form(QuietEnvironment(bench_->programFolder.path()));
         form.Form_Load();
         const QCursor& hand = form.HandCursor();
         QCOMPARE(hand.shape(), Qt::BitmapCursor);
@@ -251,18 +248,18 @@ private slots:
 
     void brokenCursorFileIsReportedAndStartUpGoesOn()
     {
-        QFile broken(programFolder_->filePath("HAND-M.CUR"));
+        QFile broken(bench_->programFolder.filePath("HAND-M.CUR"));
         QVERIFY(broken.open(QIODevice::WriteOnly));
         broken.write("this is no cursor");
         broken.close();
-        answerer_->Queue(answerer_->ClickOk());
+        bench_->answerer.Queue(bench_->answerer.ClickOk());
 
-        Form1 form(QuietEnvironment(programFolder_->path()));
+        Form1 form(QuietEnvironment(bench_->programFolder.path()));
         form.Form_Load();
 
-        QVERIFY(answerer_->WaitUntilAnswered());
-        QCOMPARE(answerer_->MessageBoxes().size(), std::size_t{1});
-        QCOMPARE(answerer_->MessageBoxes().front().text,
+        QVERIFY(bench_->answerer.WaitUntilAnswered());
+        QCOMPARE(bench_->answerer.MessageBoxes().size(), std::size_t{1});
+        QCOMPARE(bench_->answerer.MessageBoxes().front().text,
             ErrorReportText("Invalid picture: " + broken.fileName() + " (not a cursor file)", 106));
         QCOMPARE(form.HandCursor().shape(), Qt::PointingHandCursor);
         QCOMPARE(form.windowTitle(), QStringLiteral("Stillpress Software"));
@@ -284,7 +281,7 @@ private slots:
         QFETCH(bool, opens);
         int draws = 0;
         QList<QUrl> opened;
-        Form1Environment environment = QuietEnvironment(programFolder_->path());
+        Form1Environment environment = QuietEnvironment(bench_->programFolder.path());
         environment.drawOneToHundred = [&] {
             ++draws;
             return draw;
@@ -323,9 +320,9 @@ private slots:
         QFETCH(QString, stepStores);
         QFETCH(int, runs);
         if (!storedBefore.isEmpty())
-            settings_->Put("Snapshot", storedBefore);
+            bench_->settings.Put("Snapshot", storedBefore);
         int calls = 0;
-        Form1Environment environment = QuietEnvironment(programFolder_->path());
+        Form1Environment environment = QuietEnvironment(bench_->programFolder.path());
         environment.firstRunSampleStep = [&](Form1& form) {
             ++calls;
             if (!stepStores.isEmpty())
@@ -339,9 +336,7 @@ private slots:
     }
 
 private:
-    std::unique_ptr<ThrowAwaySettings> settings_;
-    std::unique_ptr<ModalAnswerer> answerer_;
-    std::optional<QTemporaryDir> programFolder_;
+    std::optional<WindowBench> bench_;
 };
 
 QTEST_MAIN(Form1StartupTest)

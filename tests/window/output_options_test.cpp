@@ -17,22 +17,16 @@ class OutputOptionsTest : public QObject {
 private slots:
     void init()
     {
-        settings_ = std::make_unique<ThrowAwaySettings>();
-        answerer_ = std::make_unique<ModalAnswerer>();
-        QVERIFY(programFolder_.emplace().isValid());
-        form_ = std::make_unique<Form1>(QuietEnvironment(programFolder_->path()));
-        form_->Form_Load();
-        form_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+        bench_.emplace();
+        QVERIFY(bench_->programFolder.isValid());
+        form_ = &bench_->OpenWindow();
     }
 
     void cleanup()
     {
-        form_.reset();
-        QVERIFY2(answerer_->Unexpected().isEmpty(), qPrintable(answerer_->Unexpected().join("; ")));
-        answerer_.reset();
-        settings_.reset();
-        programFolder_.reset();
+        QVERIFY2(bench_->UnexpectedDialogs().isEmpty(), qPrintable(bench_->UnexpectedDialogs()));
+        form_ = nullptr;
+        bench_.reset();
     }
 
     void eachOptionStoresItsNumberAndOnlyJpgEnablesTheSlider()
@@ -42,7 +36,7 @@ private slots:
         for (int number : {1, 3, 4, 5, 6, 7, 2}) {
             QTest::mouseClick(c.OptionButton(number), Qt::LeftButton);
             QVERIFY(c.OptionButton(number)->isChecked());
-            QCOMPARE(settings_->Value("Option2").toString(), QString::number(number));
+            QCOMPARE(bench_->settings.Value("Option2").toString(), QString::number(number));
             QCOMPARE(c.Slider1->isEnabled(), number == 2);
             QCOMPARE(c.Slider1->value(), 40);
             for (int other = 1; other <= 7; ++other)
@@ -58,12 +52,12 @@ private slots:
         QCOMPARE(slider->singleStep(), 1);
         QCOMPARE(slider->tickInterval(), 10);
         QVERIFY(slider->tickPosition() != QSlider::NoTicks);
-        const QStringList before = settings_->Keys();
+        const QStringList before = bench_->settings.Keys();
         QTest::keyClick(form_->Controls().Slider1, Qt::Key_End);
         QCOMPARE(slider->value(), 100);
         QTest::keyClick(form_->Controls().Slider1, Qt::Key_Home);
         QCOMPARE(slider->value(), 1);
-        QCOMPARE(settings_->Keys(), before);
+        QCOMPARE(bench_->settings.Keys(), before);
     }
 
     void pickingAFrameChoiceStoresItsText()
@@ -73,7 +67,7 @@ private slots:
         for (int index = 1; index < combo->count(); ++index) {
             QTest::keyClick(combo, Qt::Key_Down);
             QCOMPARE(combo->currentIndex(), index);
-            QCOMPARE(settings_->Value("Number Of Frames").toString(), combo->itemText(index));
+            QCOMPARE(bench_->settings.Value("Number Of Frames").toString(), combo->itemText(index));
         }
         QVERIFY(!combo->isEditable());
     }
@@ -81,7 +75,7 @@ private slots:
     void clickingTheChosenEntryAgainStoresItAgain()
     {
         QComboBox* combo = form_->Controls().Combo1;
-        settings_->Put("Number Of Frames", "changed by another copy of the program");
+        bench_->settings.Put("Number Of Frames", "changed by another copy of the program");
         combo->showPopup();
         QListView* view = qobject_cast<QListView*>(combo->view());
         QVERIFY(view);
@@ -89,7 +83,7 @@ private slots:
         const QRect entry = view->visualRect(view->model()->index(combo->currentIndex(), 0));
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, entry.center());
         QTRY_VERIFY_WITH_TIMEOUT(!view->isVisible(), 5000);
-        QCOMPARE(settings_->Value("Number Of Frames").toString(), combo->currentText());
+        QCOMPARE(bench_->settings.Value("Number Of Frames").toString(), combo->currentText());
     }
 
     void typingIntoTheFolderBoxStoresEveryIntermediateText()
@@ -98,24 +92,24 @@ private slots:
         box->setFocus();
         box->selectAll();
         QTest::keyClick(box, Qt::Key_Delete);
-        QCOMPARE(settings_->Value("Output Folder").toString(), QString());
+        QCOMPARE(bench_->settings.Value("Output Folder").toString(), QString());
         const QString typed = QStringLiteral("/tmp/a b");
         for (qsizetype i = 0; i < typed.size(); ++i) {
             QTest::keyClick(box, typed.at(i).toLatin1());
-            QCOMPARE(settings_->Value("Output Folder").toString(), typed.left(i + 1));
+            QCOMPARE(bench_->settings.Value("Output Folder").toString(), typed.left(i + 1));
         }
         QTest::keyClick(box, Qt::Key_Backspace);
-        QCOMPARE(settings_->Value("Output Folder").toString(), QStringLiteral("/tmp/a "));
+        QCOMPARE(bench_->settings.Value("Output Folder").toString(), QStringLiteral("/tmp/a "));
     }
 
     void browseButtonStoresThePickAndShowsItWithOneSeparator()
     {
         QTemporaryDir start;
         QTemporaryDir target;
-        settings_->Put("LastFolderDot", start.path());
+        bench_->settings.Put("LastFolderDot", start.path());
         QString openedAt;
         QString title;
-        answerer_->Queue([&](QWidget* dialog) {
+        bench_->answerer.Queue([&](QWidget* dialog) {
             auto* files = qobject_cast<QFileDialog*>(dialog);
             QVERIFY(files);
             openedAt = files->directory().absolutePath();
@@ -125,52 +119,50 @@ private slots:
 
         QTest::mouseClick(form_->Controls().PushButton7, Qt::LeftButton);
 
-        QVERIFY(answerer_->WaitUntilAnswered());
+        QVERIFY(bench_->answerer.WaitUntilAnswered());
         QCOMPARE(openedAt, start.path());
         QCOMPARE(title, QStringLiteral("Please select folder:"));
         const QString picked = QDir::toNativeSeparators(target.path());
-        QCOMPARE(settings_->Value("LastFolderDot").toString(), picked);
+        QCOMPARE(bench_->settings.Value("LastFolderDot").toString(), picked);
         QCOMPARE(form_->Controls().Text1->text(), picked + QDir::separator());
-        QCOMPARE(settings_->Value("Output Folder").toString(), picked + QDir::separator());
+        QCOMPARE(bench_->settings.Value("Output Folder").toString(), picked + QDir::separator());
     }
 
     void browseButtonKeepsARootAsIs()
     {
         const QString root = QDir::toNativeSeparators(QDir::rootPath());
-        answerer_->Queue(ModalAnswerer::PickFolder(QDir::rootPath()));
+        bench_->answerer.Queue(ModalAnswerer::PickFolder(QDir::rootPath()));
         QTest::mouseClick(form_->Controls().PushButton7, Qt::LeftButton);
-        QVERIFY(answerer_->WaitUntilAnswered());
-        QCOMPARE(settings_->Value("LastFolderDot").toString(), root);
+        QVERIFY(bench_->answerer.WaitUntilAnswered());
+        QCOMPARE(bench_->settings.Value("LastFolderDot").toString(), root);
         QCOMPARE(form_->Controls().Text1->text(), root);
     }
 
     void cancellingTheBrowseChangesNothing()
     {
         form_->Controls().Text1->setText(QStringLiteral("/kept/"));
-        settings_->Put("LastFolderDot", "/remembered");
-        answerer_->Queue(ModalAnswerer::Cancel());
+        bench_->settings.Put("LastFolderDot", "/remembered");
+        bench_->answerer.Queue(ModalAnswerer::Cancel());
         QTest::mouseClick(form_->Controls().PushButton7, Qt::LeftButton);
-        QVERIFY(answerer_->WaitUntilAnswered());
+        QVERIFY(bench_->answerer.WaitUntilAnswered());
         QCOMPARE(form_->Controls().Text1->text(), QStringLiteral("/kept/"));
-        QCOMPARE(settings_->Value("Output Folder").toString(), QStringLiteral("/kept/"));
-        QCOMPARE(settings_->Value("LastFolderDot").toString(), QStringLiteral("/remembered"));
+        QCOMPARE(bench_->settings.Value("Output Folder").toString(), QStringLiteral("/kept/"));
+        QCOMPARE(bench_->settings.Value("LastFolderDot").toString(), QStringLiteral("/remembered"));
     }
 
     void folderPickerAnswersWithoutTrailingSeparatorOrEmptyOnCancel()
     {
         QTemporaryDir folder;
         QVERIFY(QDir(folder.path()).mkdir("inner"));
-        answerer_->Queue(ModalAnswerer::PickFolder(folder.filePath("inner/")));
-        QCOMPARE(BrowseForFolder(form_.get(), "Please select folder:", QString()), QDir::toNativeSeparators(folder.filePath("inner")));
-        answerer_->Queue(ModalAnswerer::Cancel());
-        QCOMPARE(BrowseForFolder(form_.get(), "Please select folder:", folder.path()), QString());
+        bench_->answerer.Queue(ModalAnswerer::PickFolder(folder.filePath("inner/")));
+        QCOMPARE(BrowseForFolder(form_, "Please select folder:", QString()), QDir::toNativeSeparators(folder.filePath("inner")));
+        bench_->answerer.Queue(ModalAnswerer::Cancel());
+        QCOMPARE(BrowseForFolder(form_, "Please select folder:", folder.path()), QString());
     }
 
 private:
-    std::unique_ptr<ThrowAwaySettings> settings_;
-    std::unique_ptr<ModalAnswerer> answerer_;
-    std::optional<QTemporaryDir> programFolder_;
-    std::unique_ptr<Form1> form_;
+    std::optional<WindowBench> bench_;
+    Form1* form_ = nullptr;
 };
 
 QTEST_MAIN(OutputOptionsTest)

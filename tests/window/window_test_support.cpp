@@ -140,6 +140,16 @@ Form1Environment QuietEnvironment(const QString& programFolder)
     return environment;
 }
 
+Form1& WindowBench::OpenWindow()
+{
+    window_ = std::make_unique<Form1>(QuietEnvironment(programFolder.path()));
+    window_->Form_Load();
+    window_->show();
+    if (!QTest::qWaitForWindowExposed(window_.get()))
+        qWarning("the window was not shown");
+    return *window_;
+}
+
 QString ResourcesFolder()
 {
     return QStringLiteral(STILLPRESS_RESOURCES_DIR);

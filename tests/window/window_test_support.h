@@ -1,5 +1,6 @@
 #pragma once
 
+#include "window/form1.h"
 #include "window/form1_environment.h"
 
 #include <QMessageBox>
@@ -78,6 +79,23 @@ private:
 
 // An environment for the window that never visits the home page and looks for its files in `programFolder`.
 Form1Environment QuietEnvironment(const QString& programFolder);
+
+// One test's world: throw-away settings, a dialog answerer, an empty program folder, and once
+// opened, the main window started from there.
+class WindowBench {
+public:
+    ThrowAwaySettings settings;
+    ModalAnswerer answerer;
+    QTemporaryDir programFolder;
+
+    // Starts the window (Form_Load) and shows it.
+    Form1& OpenWindow();
+    // The dialogs that appeared without an answer, for the test's end.
+    QString UnexpectedDialogs() const { return answerer.Unexpected().join(QStringLiteral("; ")); }
+
+private:
+    std::unique_ptr<Form1> window_;  // last: closed before the rest goes
+};
 
 // The shipped resources (skin, cursor) in the source tree.
 QString ResourcesFolder();
