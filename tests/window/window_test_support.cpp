@@ -2,7 +2,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QDialog>
 #include <QFileDialog>
 #include <QSettings>
@@ -60,10 +59,7 @@ void ModalAnswerer::Queue(Answer answer)
 
 bool ModalAnswerer::WaitUntilAnswered(int timeoutMs)
 {
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!answers_.empty() && !deadline.hasExpired())
-        QTest::qWait(10);
-    return answers_.empty();
+    return QTest::qWaitFor([this] { return answers_.empty(); }, timeoutMs);
 }
 
 void ModalAnswerer::Poll()
