@@ -6,6 +6,7 @@
 #include "convert/decoded_picture.h"
 #include "convert/fdib_pointer.h"
 #include "convert/image_encoder.h"
+#include "convert/writers/jpg_encoder.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -19,6 +20,8 @@ extern "C" {
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <stdexcept>
 
 namespace {
@@ -54,16 +57,25 @@ private:
     QString path_;
 };
 
-void EncodeBoth(const PackedDib& frame)
+// One frame as the run makes it, in memory: JPG straight from the decoder's planes where the picture
+// allows, and the bitmap encoded to BMP and JPG. False when the picture has no usable bitmap.
+bool EncodeFrame(const DecodedPicture& picture)
 {
     EncodedImage image;
-    for (OutputFormat format : {OutputFormat::BMP, OutputFormat::JPG}) {
-        try {
-            EncoderFor(format).Encode(frame, 85, image);
-        } catch (const Failure&) {
-            // An encoder that refuses a frame says so; that is an outcome, not a fault.
-        }
+    try {
+        if (const std::optional<JpegPlanes> planes = picture.ToJpegPlanes())
+            JpgEncoder::EncodePlanes(*planes, 85, image);
+        FDIBPointer dib;
+        if (!dib.CreateFromPackedDib(std::make_shared<const PackedDib>(picture.ToPackedDib())))
+            return false;
+        for (OutputFormat format : {OutputFormat::BMP, OutputFormat::JPG})
+            EncoderFor(format).Encode(*dib.Frame(), 85, image);
+    } catch (const Failure&) {
+        // An encoder that refuses a frame says so: an outcome, not a fault.
+    } catch (const std::runtime_error&) {
+        return false;  // a pixel format that cannot be converted: the run skips the frame
     }
+    return true;
 }
 
 // The run's frame loop: positions from the start, skipping those without a picture, until the header's
@@ -81,15 +93,8 @@ void ConvertFirstFrames(AviFrameSource& source)
                 position = static_cast<std::int32_t>(std::clamp<std::int64_t>(*first - 1, position, source.FrameCount() - 1));
             continue;
         }
-        FDIBPointer dib;
-        try {
-            if (!dib.CreateFromPackedDib(std::make_shared<const PackedDib>(picture->ToPackedDib())))
-                continue;
-        } catch (const std::runtime_error&) {
-            continue;  // a pixel format that cannot be converted: the run skips the frame
-        }
-        EncodeBoth(*dib.Frame());
-        ++converted;
+        if (EncodeFrame(*picture))
+            ++converted;
     }
 }
 
