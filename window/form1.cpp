@@ -3,6 +3,7 @@
 #include "common/error_report.h"
 #include "common/path_helpers.h"
 #include "convert/frame_limit.h"
+#include "listedit/list_editing.h"
 #include "window/add_files_dialog.h"
 #include "window/application_title.h"
 #include "window/browse_for_folder.h"
@@ -39,6 +40,7 @@ Form1::Form1(Form1Environment environment, QWidget* parent)
         v.format = OutputFormat::JPG;
     });
     ConnectHandlers();
+    AttachListEditing(*this, environment_);
 }
 
 Form1::~Form1()

@@ -29,6 +29,10 @@ public:
     void Form_Load();
 
     const Form1Controls& Controls() const { return controls_; }
+    // What a conversion run reads of the controls, kept current with every change of the list.
+    const ControlSnapshot& Snapshot() const { return snapshot_; }
+    // Where the files shipped beside the program are looked for.
+    const QString& ProgramFolder() const { return environment_.programFolder; }
     SettingsStore& Store() { return store_; }
     // The title of message boxes and prompts that name none of their own.
     const QString& ApplicationTitle() const { return applicationTitle_; }

@@ -1,5 +1,7 @@
 #include "window/form1_environment.h"
 
+#include "listedit/sample_videos.h"
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDesktopServices>
@@ -14,5 +16,7 @@ Form1Environment Form1Environment::Standard()
         return static_cast<int>(generator.generateDouble() * 100) + 1;
     };
     environment.openHomePage = [](const QUrl& address) { QDesktopServices::openUrl(address); };
+    environment.firstRunSampleStep = RecordSampleSnapshot;
+    environment.openFolder = [](const QUrl& folder) { QDesktopServices::openUrl(folder); };
     return environment;
 }

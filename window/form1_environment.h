@@ -17,9 +17,12 @@ struct Form1Environment {
     // A whole number from 1 to 100; a 7 opens the home page.
     std::function<int()> drawOneToHundred;
     std::function<void(const QUrl&)> openHomePage;
-    // Records the sample videos on a first start; empty while the program has no samples to record.
+    // Records the sample videos on a first start (RecordSampleSnapshot); empty: nothing is recorded.
     std::function<void(Form1&)> firstRunSampleStep;
+    // Shows a folder in the system's file manager (the Samples folder, when the user asks).
+    std::function<void(const QUrl&)> openFolder;
 
-    // The folder of the program file, a draw seeded from the clock, the system's browser.
+    // The folder of the program file, a draw seeded from the clock, the system's browser and file
+    // manager, the recording of the sample videos.
     static Form1Environment Standard();
 };

@@ -31,7 +31,7 @@ std::optional<QString> AskTextBox(QWidget* parent, const QString& title, const Q
     QInputDialog dialog(parent);
     dialog.setInputMode(QInputDialog::TextInput);
     dialog.setWindowTitle(title);
-    dialog.setLabelText(prompt);
+    dialog.setLabelText(ScreenText(prompt));
     dialog.setTextValue(defaultText);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "filelist/folder_scan.h"
+
+#include <QObject>
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+#include <thread>
+
+// Runs folder scans off the user-interface thread, one after the other, so the entries of each scan
+// stay together and in the scan's order. Batches reach `appendBatch` on the user-interface thread;
+// `busyChanged` tells when the first scan starts and when the last one ends. Destroying the queue
+// stops the running scan and drops the waiting ones.
+class ScanQueue : public QObject {
+    Q_OBJECT
+public:
+    using Scan = std::function<ScanEnd(const ScanCallbacks&)>;
+
+    ScanQueue(std::function<void(const QStringList&)> appendBatch, std::function<void(bool)> busyChanged,
+        QObject* parent);
+    ~ScanQueue() override;
+
+    void Enqueue(Scan scan);
+    // Stops the running scan and forgets the waiting ones; batches already sent are still appended.
+    void StopAll();
+    bool Busy() const { return running_; }
+
+private:
+    void StartNext();
+    void ScanEnded();
+
+    std::function<void(const QStringList&)> appendBatch_;
+    std::function<void(bool)> busyChanged_;
+    std::deque<Scan> waiting_;
+    bool running_ = false;
+    std::jthread worker_;  // last, so it is joined before anything it reports to goes away
+};
