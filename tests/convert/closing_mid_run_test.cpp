@@ -69,8 +69,9 @@ TEST_P(ClosingMidRun, LeavesNoTruncatedFileUnderAFinalName)
     EXPECT_LT(finals.size(), 600) << "the run was not stopped";
     EXPECT_EQ(IncompleteImages(output.path(), "png", kWidth, kHeight), QStringList{});
     for (const QString& name : QDir(output.path()).entryList(QDir::Files)) {
-        if (!name.endsWith(".png"))
+        if (!name.endsWith(".png")) {
             EXPECT_TRUE(stop.temporaryFilesMayRemain && name.endsWith(".partial")) << "left behind: " << name.toStdString();
+        }
     }
     EXPECT_EQ(before.Changed(), QStringList{});
 }
