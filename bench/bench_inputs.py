@@ -32,37 +32,37 @@ INPUTS = {
 }
 
 
-def source_graph(spec):
+def source_graph(recipe):
     """A test pattern blended with a zooming fractal and light film grain: fine detail, flat
     areas and noise, so every encoder faces something like real footage."""
-    size = f"s={spec.width}x{spec.height}:r=25"
+    size = f"s={recipe.width}x{recipe.height}:r=25"
     return (f"testsrc2={size},format=yuv420p[pattern];"
             f"mandelbrot={size}:maxiter=256,format=yuv420p[fractal];"
             f"[pattern][fractal]blend=all_mode=average,"
-            f"noise=alls=6:allf=t+u:all_seed={spec.seed}")
+            f"noise=alls=6:allf=t+u:all_seed={recipe.seed}")
 
 
-def make_command(spec, frames, path):
+def make_command(recipe, frames, path):
     return ["ffmpeg", "-nostdin", "-v", "error", "-y",
-            "-f", "lavfi", "-i", source_graph(spec), "-frames:v", str(frames),
-            *spec.codec_args, "-fflags", "+bitexact", "-flags:v", "+bitexact",
+            "-f", "lavfi", "-i", source_graph(recipe), "-frames:v", str(frames),
+            *recipe.codec_args, "-fflags", "+bitexact", "-flags:v", "+bitexact",
             "-f", "avi", path]
 
 
-def ensure_input(spec, frames, cache_dir, log):
+def ensure_input(recipe, frames, cache_dir, log):
     """Returns the path of the input video, making it first when the cache lacks it.
 
     The file name carries a digest of the command that makes it, so a changed recipe never
     reuses a stale file. Underscores only: the stem of the outputs is the name up to ".avi"."""
-    digest = hashlib.sha1(json.dumps(make_command(spec, frames, "")).encode()).hexdigest()[:10]
-    stem = f"{spec.name.replace('-', '_')}_{frames}_{digest}"
+    digest = hashlib.sha1(json.dumps(make_command(recipe, frames, "")).encode()).hexdigest()[:10]
+    stem = f"{recipe.name.replace('-', '_')}_{frames}_{digest}"
     path = os.path.join(cache_dir, stem + ".avi")
     if os.path.exists(path):
         return path
     os.makedirs(cache_dir, exist_ok=True)
-    log(f"making {spec.name} input ({spec.describe(frames)}) into {path}")
+    log(f"making {recipe.name} input ({recipe.describe(frames)}) into {path}")
     partial = path + ".part"
-    subprocess.run(make_command(spec, frames, partial), check=True)
+    subprocess.run(make_command(recipe, frames, partial), check=True)
     made = frame_count(partial)
     if made != frames:
         raise RuntimeError(f"{partial} has {made} frames, not {frames}")

@@ -92,11 +92,11 @@ def machine_description(cli):
 
 
 def bench_input(options, cli, input_name, launcher):
-    spec = INPUTS[input_name]
-    frames = options.frames or spec.frames
-    video = ensure_input(spec, frames, options.cache, log)
+    recipe = INPUTS[input_name]
+    frames = options.frames or recipe.frames
+    video = ensure_input(recipe, frames, options.cache, log)
     job = Job(cli=cli, video=video, stem=output_stem(video),
-              reference=ffmpeg_rgb(video, spec.width, spec.height), runs=options.runs,
+              reference=ffmpeg_rgb(video, recipe.width, recipe.height), runs=options.runs,
               work_dir=os.path.join(options.work, input_name), keep=options.keep, log=log,
               launcher=launcher)
     log(f"{input_name}: decoding only")
@@ -105,7 +105,7 @@ def bench_input(options, cli, input_name, launcher):
     for image_format in options.formats:
         log(f"{input_name}: {image_format}")
         results[image_format] = compare_format(job, image_format)
-    return InputReport(input_name, spec.describe(frames), decode, results), frames
+    return InputReport(input_name, recipe.describe(frames), decode, results), frames
 
 
 def smoke_problems(report, frames):

@@ -32,40 +32,40 @@ tjhandle ThreadCompressor()
     return compressor.get();
 }
 
+// Compresses with `compress` into the reused buffer, sized for the worst case, so TurboJPEG never
+// allocates its own.
+template <class Compress>
+void CompressInto(int width, int height, EncodedImage& out, Compress&& compress)
+{
+    tjhandle compressor = ThreadCompressor();
+    const unsigned long capacity = tjBufSize(width, height, TJSAMP_420);
+    if (capacity == static_cast<unsigned long>(-1))
+        Fail(nullptr);
+    out.tail = {};
+    out.bytes.resize(capacity);
+    unsigned char* destination = out.bytes.data();
+    unsigned long size = capacity;
+    if (compress(compressor, &destination, &size) != 0)
+        Fail(compressor);
+    out.bytes.resize(size);
+}
+
 }  // namespace
 
 void JpgEncoder::Encode(const PackedDib& frame, int quality, EncodedImage& out) const
 {
     RequireBgr24Frame(frame);
-    tjhandle compressor = ThreadCompressor();
-
-    // Compress into the reused buffer, sized for the worst case, so TurboJPEG never allocates its own.
-    const unsigned long capacity = tjBufSize(frame.Width(), frame.Height(), TJSAMP_420);
-    if (capacity == static_cast<unsigned long>(-1))
-        Fail(nullptr);
-    out.tail = {};
-    out.bytes.resize(capacity);
-    unsigned char* destination = out.bytes.data();
-    unsigned long size = capacity;
-    if (tjCompress2(compressor, frame.Bits(), frame.Width(), static_cast<int>(frame.Stride()), frame.Height(), TJPF_BGR,
-            &destination, &size, TJSAMP_420, quality, TJFLAG_BOTTOMUP | TJFLAG_NOREALLOC) != 0)
-        Fail(compressor);
-    out.bytes.resize(size);
+    CompressInto(frame.Width(), frame.Height(), out, [&](tjhandle compressor, unsigned char** destination, unsigned long* size) {
+        return tjCompress2(compressor, frame.Bits(), frame.Width(), static_cast<int>(frame.Stride()), frame.Height(),
+            TJPF_BGR, destination, size, TJSAMP_420, quality, TJFLAG_BOTTOMUP | TJFLAG_NOREALLOC);
+    });
 }
 
 void JpgEncoder::EncodePlanes(const JpegPlanes& picture, int quality, EncodedImage& out)
 {
-    tjhandle compressor = ThreadCompressor();
-    const unsigned long capacity = tjBufSize(picture.width, picture.height, TJSAMP_420);
-    if (capacity == static_cast<unsigned long>(-1))
-        Fail(nullptr);
-    out.tail = {};
-    out.bytes.resize(capacity);
-    unsigned char* destination = out.bytes.data();
-    unsigned long size = capacity;
     const unsigned char* planes[3] = {picture.planes[0], picture.planes[1], picture.planes[2]};
-    if (tjCompressFromYUVPlanes(compressor, planes, picture.width, picture.strides, picture.height, TJSAMP_420,
-            &destination, &size, quality, TJFLAG_NOREALLOC) != 0)
-        Fail(compressor);
-    out.bytes.resize(size);
+    CompressInto(picture.width, picture.height, out, [&](tjhandle compressor, unsigned char** destination, unsigned long* size) {
+        return tjCompressFromYUVPlanes(compressor, planes, picture.width, picture.strides, picture.height, TJSAMP_420,
+            destination, size, quality, TJFLAG_NOREALLOC);
+    });
 }
