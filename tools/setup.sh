@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev
           libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
-          libturbojpeg0-dev libpng-dev libgif-dev libimagequant-dev libtiff-dev
+          libturbojpeg0-dev libdeflate-dev zlib1g-dev libgif-dev libimagequant-dev libtiff-dev
           libgtest-dev ffmpeg xvfb xauth python3 python3-pil python3-numpy
           clang libclang-rt-14-dev fonts-liberation2)
 missing=()

@@ -3,84 +3,126 @@
 #include "common/failure.h"
 #include "convert/writers/frame_check.h"
 
-#include <png.h>
+#include <libdeflate.h>
 
-#include <array>
 #include <cstring>
 #include <memory>
 #include <new>
 
 namespace {
 
-// Effort measured on video frames: zlib level 3 with the Up filter on every row takes a third to a
-// quarter of the time of libpng's default (level 6, adaptive filters) at 0 to 20 % more bytes, and
-// stays near or below what other common encoders make. Lower levels cost up to 15 % more bytes on
-// natural footage for little time saved; the Paeth filter costs more time for no gain.
-constexpr int kZlibLevel = 3;
-constexpr int kRowFilter = PNG_FILTER_UP;
+// Effort measured on video frames: libdeflate at level 1 with the Up filter on every row is about
+// three times faster than zlib at level 3 for the same size, and a fifth to a third smaller than
+// other common encoders' PNGs. Higher levels cost 30 % more time per level for 2 to 4 % fewer bytes;
+// the Paeth filter costs more time for no gain.
+constexpr int kDeflateLevel = 1;
+constexpr std::uint8_t kUpFilter = 2;
 
-struct PngWriteDestroy {
-    void operator()(png_struct* png) const { png_destroy_write_struct(&png, nullptr); }
-};
-struct PngInfoDestroy {
-    png_struct* png;
-    void operator()(png_info* info) const { png_destroy_info_struct(png, &info); }
-};
+constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+constexpr std::uint8_t kBitDepth = 8;
+constexpr std::uint8_t kTrueColour = 2;
+// A chunk's length field holds at most 2^31 - 1.
+constexpr std::size_t kMaxChunkData = 0x7FFFFFFF;
 
-// Where libpng writes and what it reports. Plain data: libpng leaves by longjmp, which must not
-// skip a destructor.
-struct PngSink {
-    FileBytes* bytes;
-    std::array<char, 256> message{};
+struct CompressorFree {
+    void operator()(libdeflate_compressor* compressor) const { libdeflate_free_compressor(compressor); }
 };
 
-void KeepError(png_struct* png, const char* message)
+libdeflate_compressor& ThreadCompressor()
 {
-    auto* sink = static_cast<PngSink*>(png_get_error_ptr(png));
-    std::strncpy(sink->message.data(), message, sink->message.size() - 1);
-    png_longjmp(png, 1);
+    thread_local std::unique_ptr<libdeflate_compressor, CompressorFree> compressor(libdeflate_alloc_compressor(kDeflateLevel));
+    if (!compressor)
+        throw std::bad_alloc();
+    return *compressor;
 }
 
-void IgnoreWarning(png_struct*, const char*) {}
-
-bool Append(FileBytes& bytes, const std::uint8_t* data, std::size_t length) noexcept
+void StoreU32BE(std::uint8_t* at, std::uint32_t value)
 {
-    try {
-        bytes.insert(bytes.end(), data, data + length);
-        return true;
-    } catch (const std::bad_alloc&) {
-        return false;
+    at[0] = static_cast<std::uint8_t>(value >> 24);
+    at[1] = static_cast<std::uint8_t>(value >> 16);
+    at[2] = static_cast<std::uint8_t>(value >> 8);
+    at[3] = static_cast<std::uint8_t>(value);
+}
+
+void AppendU32BE(FileBytes& out, std::uint32_t value)
+{
+    out.resize(out.size() + 4);
+    StoreU32BE(out.data() + out.size() - 4, value);
+}
+
+// A chunk is its data's length, its type, its data and a CRC of type and data. Begin leaves room
+// for the length; End fills it in and appends the CRC over what was appended in between.
+std::size_t BeginChunk(FileBytes& out, const char (&type)[5])
+{
+    const std::size_t start = out.size();
+    AppendU32BE(out, 0);
+    out.insert(out.end(), type, type + 4);
+    return start;
+}
+
+void EndChunk(FileBytes& out, std::size_t start)
+{
+    const std::size_t length = out.size() - start - 8;
+    if (length > kMaxChunkData)
+        throw Failure(Failure::kInvalidArgument, QStringLiteral("The image is too large for a PNG file."));
+    StoreU32BE(out.data() + start, static_cast<std::uint32_t>(length));
+    AppendU32BE(out, libdeflate_crc32(0, out.data() + start + 4, length + 4));
+}
+
+// Each row as PNG stores it under the Up filter: a filter byte, then top-down RGB samples less the
+// same sample of the row above (modulo 256); the first row is kept as it is.
+void FilterRows(const PackedDib& frame, FileBytes& out)
+{
+    const auto rowBytes = static_cast<std::size_t>(frame.Width()) * 3;
+    out.resize((rowBytes + 1) * static_cast<std::size_t>(frame.Height()));
+    std::uint8_t* filtered = out.data();
+    for (int y = 0; y < frame.Height(); ++y) {
+        const std::uint8_t* bgr = frame.TopDownRow(y);
+        *filtered++ = kUpFilter;
+        if (y == 0) {
+            for (std::size_t i = 0; i < rowBytes; i += 3) {
+                filtered[i] = bgr[i + 2];
+                filtered[i + 1] = bgr[i + 1];
+                filtered[i + 2] = bgr[i];
+            }
+        } else {
+            const std::uint8_t* above = frame.TopDownRow(y - 1);
+            for (std::size_t i = 0; i < rowBytes; i += 3) {
+                filtered[i] = static_cast<std::uint8_t>(bgr[i + 2] - above[i + 2]);
+                filtered[i + 1] = static_cast<std::uint8_t>(bgr[i + 1] - above[i + 1]);
+                filtered[i + 2] = static_cast<std::uint8_t>(bgr[i] - above[i]);
+            }
+        }
+        filtered += rowBytes;
     }
 }
 
-void WriteToSink(png_struct* png, png_byte* data, std::size_t length)
+void AppendHeader(FileBytes& out, int width, int height)
 {
-    auto* sink = static_cast<PngSink*>(png_get_io_ptr(png));
-    if (!Append(*sink->bytes, data, length))
-        png_error(png, "Out of memory");
+    out.insert(out.end(), std::begin(kSignature), std::end(kSignature));
+    const std::size_t header = BeginChunk(out, "IHDR");
+    AppendU32BE(out, static_cast<std::uint32_t>(width));
+    AppendU32BE(out, static_cast<std::uint32_t>(height));
+    out.push_back(kBitDepth);
+    out.push_back(kTrueColour);
+    out.push_back(0);  // deflate
+    out.push_back(0);  // adaptive filtering, one filter byte per row
+    out.push_back(0);  // not interlaced
+    EndChunk(out, header);
 }
 
-void FlushNothing(png_struct*) {}
-
-// Kept apart, with no object that has a destructor, because libpng reports errors by longjmp to here.
-bool WritePng(png_struct* png, png_info* info, png_byte** rows, int width, int height)
+void AppendImageData(FileBytes& out, const FileBytes& filtered)
 {
-    if (setjmp(png_jmpbuf(png)))
-        return false;
-    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGB,
-        PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_set_compression_level(png, kZlibLevel);
-    png_set_filter(png, PNG_FILTER_TYPE_BASE, kRowFilter);
-    png_write_info(png, info);
-    png_set_bgr(png);
-    png_write_image(png, rows);
-    png_write_end(png, nullptr);
-    return true;
-}
-
-[[noreturn]] void Fail(const char* message)
-{
-    throw Failure(Failure::kInvalidArgument, QString::fromUtf8(message));
+    libdeflate_compressor& compressor = ThreadCompressor();
+    const std::size_t data = BeginChunk(out, "IDAT");
+    const std::size_t start = out.size();
+    const std::size_t bound = libdeflate_zlib_compress_bound(&compressor, filtered.size());
+    out.resize(start + bound);
+    const std::size_t compressed = libdeflate_zlib_compress(&compressor, filtered.data(), filtered.size(), out.data() + start, bound);
+    if (compressed == 0)
+        throw Failure(Failure::kInvalidArgument, QStringLiteral("Cannot compress the PNG image."));
+    out.resize(start + compressed);
+    EndChunk(out, data);
 }
 
 }  // namespace
@@ -90,22 +132,9 @@ void PngEncoder::Encode(const PackedDib& frame, int /*quality*/, EncodedImage& o
     RequireBgr24Frame(frame);
     out.bytes.clear();
     out.tail = {};
-    PngSink sink{&out.bytes};
-
-    std::unique_ptr<png_struct, PngWriteDestroy> png(
-        png_create_write_struct(PNG_LIBPNG_VER_STRING, &sink, KeepError, IgnoreWarning));
-    if (!png)
-        Fail("Cannot start the PNG encoder.");
-    std::unique_ptr<png_info, PngInfoDestroy> info(png_create_info_struct(png.get()), PngInfoDestroy{png.get()});
-    if (!info)
-        Fail("Cannot start the PNG encoder.");
-    png_set_write_fn(png.get(), &sink, WriteToSink, FlushNothing);
-
-    // libpng copies each row before it transforms it, so handing it the frame's own rows is safe.
-    std::vector<png_byte*> rows(static_cast<std::size_t>(frame.Height()));
-    for (int y = 0; y < frame.Height(); ++y)
-        rows[static_cast<std::size_t>(y)] = const_cast<png_byte*>(frame.TopDownRow(y));
-
-    if (!WritePng(png.get(), info.get(), rows.data(), frame.Width(), frame.Height()))
-        Fail(sink.message.data());
+    thread_local FileBytes filtered;
+    FilterRows(frame, filtered);
+    AppendHeader(out.bytes, frame.Width(), frame.Height());
+    AppendImageData(out.bytes, filtered);
+    EndChunk(out.bytes, BeginChunk(out.bytes, "IEND"));
 }

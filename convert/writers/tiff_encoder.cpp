@@ -2,6 +2,7 @@
 
 #include "common/failure.h"
 #include "convert/writers/frame_check.h"
+#include "convert/writers/huffman_zlib.h"
 
 #include <tiffio.h>
 
@@ -15,12 +16,11 @@
 
 namespace {
 
-// Measured on video frames: deflate at level 1 with the horizontal predictor is as fast as LZW and
-// about as small, a quarter or less of an uncompressed or PackBits file; higher levels cost two to
-// four times the time for 5 to 15 % fewer bytes. Strips of 64 rows compress a little better than
-// small ones and keep libtiff's buffer modest.
-constexpr int kDeflateLevel = 1;
-constexpr std::uint32_t kRowsPerStrip = 64;
+// Deflate-compressed strips with the horizontal predictor, the widest-read lossless TIFF. Each strip
+// is made here, as a literals-only zlib stream, and handed to libtiff ready: measured on video frames
+// that is about three times faster than libtiff's own deflate at level 1, for about a third more
+// bytes, still well under half the uncompressed size. 64-row strips compress as well as bigger ones.
+constexpr int kRowsPerStrip = 64;
 
 struct TiffOptionsFree {
     void operator()(TIFFOpenOptions* options) const { TIFFOpenOptionsFree(options); }
@@ -125,10 +125,29 @@ void SetLayout(TIFF* tiff, const PackedDib& frame, const TiffErrors& errors)
         && TIFFSetField(tiff, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT)
         && TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE)
         && TIFFSetField(tiff, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL)
-        && TIFFSetField(tiff, TIFFTAG_ZIPQUALITY, kDeflateLevel)
-        && TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, std::min(kRowsPerStrip, static_cast<std::uint32_t>(frame.Height())));
+        && TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, static_cast<std::uint32_t>(std::min(kRowsPerStrip, frame.Height())));
     if (!set)
         Fail(errors, "Cannot set up the TIFF image.");
+}
+
+// Rows `first` to `first + count` as TIFF stores them under the horizontal predictor: top-down RGB,
+// each sample less the same sample of the pixel to its left (modulo 256), the first pixel as it is.
+void PredictRows(const PackedDib& frame, int first, int count, FileBytes& out)
+{
+    const auto rowBytes = static_cast<std::size_t>(frame.Width()) * 3;
+    out.resize(rowBytes * static_cast<std::size_t>(count));
+    for (int y = 0; y < count; ++y) {
+        const std::uint8_t* bgr = frame.TopDownRow(first + y);
+        std::uint8_t* rgb = out.data() + rowBytes * static_cast<std::size_t>(y);
+        rgb[0] = bgr[2];
+        rgb[1] = bgr[1];
+        rgb[2] = bgr[0];
+        for (std::size_t i = 3; i < rowBytes; i += 3) {
+            rgb[i] = static_cast<std::uint8_t>(bgr[i + 2] - bgr[i - 1]);
+            rgb[i + 1] = static_cast<std::uint8_t>(bgr[i + 1] - bgr[i - 2]);
+            rgb[i + 2] = static_cast<std::uint8_t>(bgr[i] - bgr[i - 3]);
+        }
+    }
 }
 
 }  // namespace
@@ -152,19 +171,16 @@ void TiffEncoder::Encode(const PackedDib& frame, int /*quality*/, EncodedImage& 
         Fail(errors, "Cannot start the TIFF encoder.");
     SetLayout(tiff.get(), frame, errors);
 
-    // TIFF rows are top-down RGB; libtiff may also change a row while it encodes it, so each row is
-    // turned around in a buffer of our own.
-    const auto width = static_cast<std::size_t>(frame.Width());
-    std::vector<std::uint8_t> rgb(width * 3);
-    for (int y = 0; y < frame.Height(); ++y) {
-        const std::uint8_t* bgr = frame.TopDownRow(y);
-        for (std::size_t i = 0; i < width * 3; i += 3) {
-            rgb[i] = bgr[i + 2];
-            rgb[i + 1] = bgr[i + 1];
-            rgb[i + 2] = bgr[i];
-        }
-        if (TIFFWriteScanline(tiff.get(), rgb.data(), static_cast<std::uint32_t>(y), 0) < 0)
-            Fail(errors, "Cannot write a TIFF row.");
+    thread_local FileBytes predicted;
+    thread_local FileBytes strip;
+    const int height = frame.Height();
+    for (int first = 0; first < height; first += kRowsPerStrip) {
+        PredictRows(frame, first, std::min(kRowsPerStrip, height - first), predicted);
+        strip.clear();
+        AppendHuffmanZlib(predicted, strip);
+        const auto index = static_cast<std::uint32_t>(first / kRowsPerStrip);
+        if (TIFFWriteRawStrip(tiff.get(), index, strip.data(), static_cast<tmsize_t>(strip.size())) < 0)
+            Fail(errors, "Cannot write a TIFF strip.");
     }
     if (!TIFFWriteDirectory(tiff.get()))
         Fail(errors, "Cannot finish the TIFF file.");

@@ -2,8 +2,8 @@
 
 #include "convert/image_encoder.h"
 
-// A 24-bit RGB TIFF through libtiff, written to memory, deflate-compressed with the horizontal
-// predictor (lossless). The quality does not apply.
+// A 24-bit RGB TIFF, deflate-compressed with the horizontal predictor (lossless), made in memory:
+// the strips are compressed here and libtiff lays out the file. The quality does not apply.
 class TiffEncoder final : public ImageEncoder {
 public:
     void Encode(const PackedDib& frame, int quality, EncodedImage& out) const override;

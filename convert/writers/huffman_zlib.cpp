@@ -1,0 +1,269 @@
+#include "convert/writers/huffman_zlib.h"
+
+#include <libdeflate.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace {
+
+constexpr int kLiteralCodes = 257;  // the 256 byte values and the end-of-block code
+constexpr int kEndOfBlock = 256;
+constexpr int kDistanceCodes = 2;  // never used, but a block must declare a complete distance code
+// Four codes of at most 14 bits plus 7 pending bits fit the 64-bit bit buffer, so the data loop
+// flushes once per four bytes. Real frames never need codes this long.
+constexpr int kMaxCodeLength = 14;
+// Code lengths are sent with a plain 4-bit code for each of the values 0 to 15; the three repeat
+// codes of the code-length alphabet are left out.
+constexpr int kCodeLengthBits = 4;
+constexpr int kCodeLengthCodes = 19;
+constexpr std::array<int, kCodeLengthCodes> kCodeLengthOrder{16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
+constexpr std::uint64_t kBlockHeaderBits = 3 + 5 + 5 + 4 + 3 * kCodeLengthCodes + kCodeLengthBits * (kLiteralCodes + kDistanceCodes);
+
+// Deflate, 32 KiB window, fastest level; the header's check bits make 0x7801 a multiple of 31.
+constexpr std::uint8_t kZlibHeader[2] = {0x78, 0x01};
+constexpr std::size_t kAdlerBytes = 4;
+constexpr std::size_t kBitWriterSlack = 8;  // the bit writer stores 8 bytes at a time
+
+using Counts = std::array<std::uint32_t, kLiteralCodes>;
+using Lengths = std::array<std::uint8_t, kLiteralCodes>;
+
+Counts CountSymbols(std::span<const std::uint8_t> data)
+{
+    // Four tables so that runs of one value do not wait on the same counter.
+    std::array<std::array<std::uint32_t, 256>, 4> partial{};
+    const std::uint8_t* p = data.data();
+    const std::size_t size = data.size();
+    std::size_t i = 0;
+    for (; i + 4 <= size; i += 4) {
+        ++partial[0][p[i]];
+        ++partial[1][p[i + 1]];
+        ++partial[2][p[i + 2]];
+        ++partial[3][p[i + 3]];
+    }
+    for (; i < size; ++i)
+        ++partial[0][p[i]];
+    Counts counts{};
+    for (int v = 0; v < 256; ++v)
+        counts[v] = partial[0][v] + partial[1][v] + partial[2][v] + partial[3][v];
+    counts[kEndOfBlock] = 1;
+    return counts;
+}
+
+// Moffat and Katajainen's in-place minimum-redundancy code: `a` holds `n` weights in ascending
+// order and is left holding their code lengths, longest first.
+void MinimumRedundancyLengths(std::uint32_t* a, int n)
+{
+    if (n == 1) {
+        a[0] = 1;
+        return;
+    }
+    // First pass: build the tree in place, leaving parent indices.
+    a[0] += a[1];
+    int root = 0;
+    int leaf = 2;
+    for (int next = 1; next < n - 1; ++next) {
+        if (leaf >= n || a[root] < a[leaf]) {
+            a[next] = a[root];
+            a[root++] = static_cast<std::uint32_t>(next);
+        } else {
+            a[next] = a[leaf++];
+        }
+        if (leaf >= n || (root < next && a[root] < a[leaf])) {
+            a[next] += a[root];
+            a[root++] = static_cast<std::uint32_t>(next);
+        } else {
+            a[next] += a[leaf++];
+        }
+    }
+    // Second pass: depths of the internal nodes.
+    a[n - 2] = 0;
+    for (int next = n - 3; next >= 0; --next)
+        a[next] = a[a[next]] + 1;
+    // Third pass: depths of the leaves.
+    int available = 1;
+    int used = 0;
+    std::uint32_t depth = 0;
+    root = n - 2;
+    int next = n - 1;
+    while (available > 0) {
+        while (root >= 0 && a[root] == depth) {
+            ++used;
+            --root;
+        }
+        while (available > used) {
+            a[next--] = depth;
+            --available;
+        }
+        available = 2 * used;
+        ++depth;
+        used = 0;
+    }
+}
+
+// Code lengths of at most kMaxCodeLength bits for the symbols that occur. When the best code is
+// deeper, the counts are flattened and the code made again: that converges to equal lengths.
+Lengths CodeLengths(Counts counts)
+{
+    std::array<std::uint64_t, kLiteralCodes> keys{};  // count above, symbol below: sorts by count
+    std::array<std::uint32_t, kLiteralCodes> weights{};
+    for (;;) {
+        int used = 0;
+        for (int symbol = 0; symbol < kLiteralCodes; ++symbol) {
+            if (counts[symbol] != 0)
+                keys[used++] = (std::uint64_t{counts[symbol]} << 16) | static_cast<std::uint64_t>(symbol);
+        }
+        std::sort(keys.begin(), keys.begin() + used);
+        for (int i = 0; i < used; ++i)
+            weights[i] = static_cast<std::uint32_t>(keys[i] >> 16);
+        MinimumRedundancyLengths(weights.data(), used);
+        if (weights[0] <= kMaxCodeLength) {
+            Lengths lengths{};
+            for (int i = 0; i < used; ++i)
+                lengths[keys[i] & 0xFFFF] = static_cast<std::uint8_t>(weights[i]);
+            return lengths;
+        }
+        for (std::uint32_t& count : counts) {
+            if (count != 0)
+                count = (count >> 1) | 1;
+        }
+    }
+}
+
+std::uint32_t Reversed(std::uint32_t code, int length)
+{
+    std::uint32_t reversed = 0;
+    for (int i = 0; i < length; ++i) {
+        reversed = (reversed << 1) | (code & 1);
+        code >>= 1;
+    }
+    return reversed;
+}
+
+// Each symbol's canonical code, bit-reversed because deflate sends a code's top bit first while
+// the bit buffer fills from the bottom, with its length in the upper half.
+std::array<std::uint32_t, kLiteralCodes> CodeTable(const Lengths& lengths)
+{
+    std::array<int, kMaxCodeLength + 1> perLength{};
+    for (const std::uint8_t length : lengths)
+        ++perLength[length];
+    perLength[0] = 0;
+    std::array<std::uint32_t, kMaxCodeLength + 1> nextCode{};
+    std::uint32_t code = 0;
+    for (int length = 1; length <= kMaxCodeLength; ++length) {
+        code = (code + static_cast<std::uint32_t>(perLength[length - 1])) << 1;
+        nextCode[length] = code;
+    }
+    std::array<std::uint32_t, kLiteralCodes> table{};
+    for (int symbol = 0; symbol < kLiteralCodes; ++symbol) {
+        const int length = lengths[symbol];
+        if (length != 0)
+            table[symbol] = Reversed(nextCode[length]++, length) | (static_cast<std::uint32_t>(length) << 16);
+    }
+    return table;
+}
+
+// Writes bits least significant first. Put may be called for up to 57 bits between flushes.
+class BitWriter {
+public:
+    explicit BitWriter(std::uint8_t* out) : out_(out) {}
+
+    void Put(std::uint32_t bits, int count)
+    {
+        buffer_ |= std::uint64_t{bits} << pending_;
+        pending_ += count;
+    }
+    void PutCode(std::uint32_t entry) { Put(entry & 0xFFFF, static_cast<int>(entry >> 16)); }
+    // Stores the whole bytes; up to 7 bits stay pending.
+    void Flush()
+    {
+        std::memcpy(out_, &buffer_, sizeof buffer_);
+        out_ += pending_ >> 3;
+        buffer_ >>= pending_ & ~7;
+        pending_ &= 7;
+    }
+    // Stores the last partial byte, padded with zeros; returns the end of the output.
+    std::uint8_t* Finish()
+    {
+        Flush();
+        if (pending_ != 0)
+            *out_++ = static_cast<std::uint8_t>(buffer_);
+        return out_;
+    }
+
+private:
+    std::uint8_t* out_;
+    std::uint64_t buffer_ = 0;
+    int pending_ = 0;
+};
+
+void WriteBlockHeader(BitWriter& bits, const Lengths& lengths)
+{
+    bits.Put(1, 1);  // final block
+    bits.Put(2, 2);  // dynamic Huffman codes
+    bits.Put(kLiteralCodes - 257, 5);
+    bits.Put(kDistanceCodes - 1, 5);
+    bits.Put(kCodeLengthCodes - 4, 4);
+    bits.Flush();
+    for (const int symbol : kCodeLengthOrder) {
+        bits.Put(symbol < 16 ? kCodeLengthBits : 0, 3);
+        bits.Flush();
+    }
+    // With every value 0 to 15 at 4 bits, each value's canonical code is the value itself.
+    for (const std::uint8_t length : lengths) {
+        bits.Put(Reversed(length, kCodeLengthBits), kCodeLengthBits);
+        bits.Flush();
+    }
+    for (int i = 0; i < kDistanceCodes; ++i) {
+        bits.Put(Reversed(1, kCodeLengthBits), kCodeLengthBits);
+        bits.Flush();
+    }
+}
+
+void WriteLiterals(BitWriter& bits, std::span<const std::uint8_t> data, const std::array<std::uint32_t, kLiteralCodes>& table)
+{
+    const std::uint8_t* p = data.data();
+    const std::uint8_t* const end = p + data.size();
+    for (; end - p >= 4; p += 4) {
+        bits.PutCode(table[p[0]]);
+        bits.PutCode(table[p[1]]);
+        bits.PutCode(table[p[2]]);
+        bits.PutCode(table[p[3]]);
+        bits.Flush();
+    }
+    for (; p < end; ++p) {
+        bits.PutCode(table[*p]);
+        bits.Flush();
+    }
+    bits.PutCode(table[kEndOfBlock]);
+}
+
+}  // namespace
+
+void AppendHuffmanZlib(std::span<const std::uint8_t> data, FileBytes& out)
+{
+    const Counts counts = CountSymbols(data);
+    const Lengths lengths = CodeLengths(counts);
+    const std::array<std::uint32_t, kLiteralCodes> table = CodeTable(lengths);
+
+    std::uint64_t blockBits = kBlockHeaderBits;
+    for (int symbol = 0; symbol < kLiteralCodes; ++symbol)
+        blockBits += std::uint64_t{counts[symbol]} * lengths[symbol];
+    const std::size_t blockBytes = static_cast<std::size_t>((blockBits + 7) / 8);
+
+    const std::size_t start = out.size();
+    out.resize(start + sizeof kZlibHeader + blockBytes + kBitWriterSlack);
+    std::uint8_t* const header = out.data() + start;
+    std::memcpy(header, kZlibHeader, sizeof kZlibHeader);
+    BitWriter bits(header + sizeof kZlibHeader);
+    WriteBlockHeader(bits, lengths);
+    WriteLiterals(bits, data, table);
+    std::uint8_t* const blockEnd = bits.Finish();
+
+    const std::uint32_t adler = libdeflate_adler32(1, data.data(), data.size());
+    const std::size_t end = static_cast<std::size_t>(blockEnd - out.data());
+    out.resize(end + kAdlerBytes);
+    for (std::size_t i = 0; i < kAdlerBytes; ++i)
+        out[end + i] = static_cast<std::uint8_t>(adler >> (24 - 8 * i));
+}

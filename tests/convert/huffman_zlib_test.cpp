@@ -1,0 +1,120 @@
+// The literals-only zlib streams that TIFF strips are made of, inflated by zlib itself: every byte
+// must come back, the checksum must hold, and the code must stay valid when the data's statistics
+// would call for codes longer than deflate allows.
+#include "convert/writers/huffman_zlib.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Inflates a whole zlib stream; fails the test on any error zlib reports, a bad checksum included.
+Bytes Inflate(const std::uint8_t* stream, std::size_t size, std::size_t expected)
+{
+    Bytes out(expected + 1);  // one spare byte, so that output beyond `expected` shows
+    z_stream z{};
+    EXPECT_EQ(inflateInit(&z), Z_OK);
+    z.next_in = const_cast<Bytef*>(stream);
+    z.avail_in = static_cast<uInt>(size);
+    z.next_out = out.data();
+    z.avail_out = static_cast<uInt>(out.size());
+    const int result = inflate(&z, Z_FINISH);
+    EXPECT_EQ(result, Z_STREAM_END) << (z.msg != nullptr ? z.msg : "no message");
+    EXPECT_EQ(z.avail_in, 0u) << "bytes left after the end of the stream";
+    out.resize(z.total_out);
+    inflateEnd(&z);
+    return out;
+}
+
+void ExpectRoundTrip(const Bytes& data, const std::string& what)
+{
+    SCOPED_TRACE(what);
+    FileBytes stream = {'p', 'r', 'e'};  // what was there before must stay
+    AppendHuffmanZlib(data, stream);
+    ASSERT_GE(stream.size(), 3u);
+    EXPECT_EQ(std::string(stream.begin(), stream.begin() + 3), "pre");
+    EXPECT_EQ(Inflate(stream.data() + 3, stream.size() - 3, data.size()), data);
+}
+
+Bytes RandomBytes(std::size_t size, unsigned seed)
+{
+    std::mt19937 random(seed);
+    Bytes data(size);
+    for (std::uint8_t& byte : data)
+        byte = static_cast<std::uint8_t>(random());
+    return data;
+}
+
+// Small signed differences around zero, as predicted video rows are.
+Bytes ResidualLikeBytes(std::size_t size, unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::normal_distribution<double> noise(0.0, 4.0);
+    Bytes data(size);
+    for (std::uint8_t& byte : data)
+        byte = static_cast<std::uint8_t>(static_cast<int>(std::lround(noise(random))));
+    return data;
+}
+
+// Symbol k occurs Fibonacci(k) times: the best Huffman code for that is about 30 bits deep, twice
+// what deflate can send.
+Bytes FibonacciBytes()
+{
+    Bytes data;
+    std::uint64_t previous = 1;
+    std::uint64_t count = 1;
+    for (int symbol = 0; symbol < 30; ++symbol) {
+        data.insert(data.end(), count, static_cast<std::uint8_t>(symbol * 7));
+        const std::uint64_t next = previous + count;
+        previous = count;
+        count = next;
+    }
+    std::shuffle(data.begin(), data.end(), std::mt19937(5));
+    return data;
+}
+
+TEST(HuffmanZlib, InflatesToTheSameBytes)
+{
+    Bytes everyValue(256);
+    for (int v = 0; v < 256; ++v)
+        everyValue[v] = static_cast<std::uint8_t>(v);
+
+    ExpectRoundTrip({}, "nothing");
+    ExpectRoundTrip({0x41}, "one byte");
+    ExpectRoundTrip({9, 9, 9}, "three bytes, one value");
+    ExpectRoundTrip(Bytes(100000, 0), "one value repeated");
+    ExpectRoundTrip({0, 255}, "two values");
+    ExpectRoundTrip(everyValue, "every value once");
+    ExpectRoundTrip(RandomBytes(1, 1), "one random byte");
+    ExpectRoundTrip(RandomBytes(7, 2), "fewer bytes than one flush");
+    ExpectRoundTrip(RandomBytes(123457, 3), "random, uneven length");
+    ExpectRoundTrip(ResidualLikeBytes(640 * 3 * 64, 4), "a strip of residuals");
+    ExpectRoundTrip(FibonacciBytes(), "counts that call for over-long codes");
+}
+
+TEST(HuffmanZlib, SizeFollowsTheData)
+{
+    // Skewed data shrinks to near its entropy (about 4 bits a byte for this spread); data with no
+    // skew grows by the block's header and a fraction of a percent.
+    const Bytes residuals = ResidualLikeBytes(500000, 6);
+    FileBytes stream;
+    AppendHuffmanZlib(residuals, stream);
+    EXPECT_LT(stream.size(), residuals.size() * 55 / 100);
+
+    const Bytes noise = RandomBytes(500000, 7);
+    stream.clear();
+    AppendHuffmanZlib(noise, stream);
+    EXPECT_LE(stream.size(), noise.size() * 1002 / 1000);
+
+    stream.clear();
+    AppendHuffmanZlib(Bytes(100000, 0), stream);
+    EXPECT_LT(stream.size(), 100000u / 8 + 200) << "one bit a byte at most for a single value";
+}
+
+}  // namespace
