@@ -11,9 +11,10 @@ namespace {
 constexpr int kLiteralCodes = 257;  // the 256 byte values and the end-of-block code
 constexpr int kEndOfBlock = 256;
 constexpr int kDistanceCodes = 2;  // never used, but a block must declare a complete distance code
-// Four codes of at most 14 bits plus 7 pending bits fit the 64-bit bit buffer, so the data loop
-// flushes once per four bytes. Real frames never need codes this long.
-constexpr int kMaxCodeLength = 14;
+// Two pairs of codes of at most 13 bits plus 7 pending bits fit the 64-bit bit buffer, so the data
+// loop flushes once per four bytes; a pair's code and length fit 32 bits. Frames seldom need more.
+constexpr int kMaxCodeLength = 13;
+constexpr int kLengthShift = 26;
 // Code lengths are sent with a plain 4-bit code for each of the values 0 to 15; the three repeat
 // codes of the code-length alphabet are left out.
 constexpr int kCodeLengthBits = 4;
@@ -29,24 +30,12 @@ constexpr std::size_t kBitWriterSlack = 8;  // the bit writer stores 8 bytes at 
 using Counts = std::array<std::uint32_t, kLiteralCodes>;
 using Lengths = std::array<std::uint8_t, kLiteralCodes>;
 
-Counts CountSymbols(std::span<const std::uint8_t> data)
+// Every value counts at least once, so every value has a code.
+Counts SymbolCounts(const ByteCounts& bytes)
 {
-    // Four tables so that runs of one value do not wait on the same counter.
-    std::array<std::array<std::uint32_t, 256>, 4> partial{};
-    const std::uint8_t* p = data.data();
-    const std::size_t size = data.size();
-    std::size_t i = 0;
-    for (; i + 4 <= size; i += 4) {
-        ++partial[0][p[i]];
-        ++partial[1][p[i + 1]];
-        ++partial[2][p[i + 2]];
-        ++partial[3][p[i + 3]];
-    }
-    for (; i < size; ++i)
-        ++partial[0][p[i]];
     Counts counts{};
     for (int v = 0; v < 256; ++v)
-        counts[v] = partial[0][v] + partial[1][v] + partial[2][v] + partial[3][v];
+        counts[v] = bytes[v] + 1;
     counts[kEndOfBlock] = 1;
     return counts;
 }
@@ -142,8 +131,8 @@ std::uint32_t Reversed(std::uint32_t code, int length)
 }
 
 // Each symbol's canonical code, bit-reversed because deflate sends a code's top bit first while
-// the bit buffer fills from the bottom, with its length in the upper half.
-std::array<std::uint32_t, kLiteralCodes> CodeTable(const Lengths& lengths)
+// the bit buffer fills from the bottom, with its length above.
+void FillCodeTable(const Lengths& lengths, std::array<std::uint32_t, kLiteralCodes>& table)
 {
     std::array<int, kMaxCodeLength + 1> perLength{};
     for (const std::uint8_t length : lengths)
@@ -155,14 +144,14 @@ std::array<std::uint32_t, kLiteralCodes> CodeTable(const Lengths& lengths)
         code = (code + static_cast<std::uint32_t>(perLength[length - 1])) << 1;
         nextCode[length] = code;
     }
-    std::array<std::uint32_t, kLiteralCodes> table{};
     for (int symbol = 0; symbol < kLiteralCodes; ++symbol) {
         const int length = lengths[symbol];
-        if (length != 0)
-            table[symbol] = Reversed(nextCode[length]++, length) | (static_cast<std::uint32_t>(length) << 16);
+        table[symbol] = Reversed(nextCode[length]++, length) | (static_cast<std::uint32_t>(length) << kLengthShift);
     }
-    return table;
 }
+
+std::uint32_t CodeBits(std::uint32_t entry) { return entry & ((1u << kLengthShift) - 1); }
+int CodeLength(std::uint32_t entry) { return static_cast<int>(entry >> kLengthShift); }
 
 // Writes bits least significant first. Put may be called for up to 57 bits between flushes.
 class BitWriter {
@@ -174,7 +163,7 @@ public:
         buffer_ |= std::uint64_t{bits} << pending_;
         pending_ += count;
     }
-    void PutCode(std::uint32_t entry) { Put(entry & 0xFFFF, static_cast<int>(entry >> 16)); }
+    void PutCode(std::uint32_t entry) { Put(CodeBits(entry), CodeLength(entry)); }
     // Stores the whole bytes; up to 7 bits stay pending.
     void Flush()
     {
@@ -221,44 +210,54 @@ void WriteBlockHeader(BitWriter& bits, const Lengths& lengths)
     }
 }
 
-void WriteLiterals(BitWriter& bits, std::span<const std::uint8_t> data, const std::array<std::uint32_t, kLiteralCodes>& table)
+void WriteLiterals(BitWriter& bits, std::span<const std::uint8_t> data, const std::uint32_t* singles, const std::uint32_t* pairs)
 {
     const std::uint8_t* p = data.data();
     const std::uint8_t* const end = p + data.size();
     for (; end - p >= 4; p += 4) {
-        bits.PutCode(table[p[0]]);
-        bits.PutCode(table[p[1]]);
-        bits.PutCode(table[p[2]]);
-        bits.PutCode(table[p[3]]);
+        bits.PutCode(pairs[p[0] | (p[1] << 8)]);
+        bits.PutCode(pairs[p[2] | (p[3] << 8)]);
         bits.Flush();
     }
     for (; p < end; ++p) {
-        bits.PutCode(table[*p]);
+        bits.PutCode(singles[*p]);
         bits.Flush();
     }
-    bits.PutCode(table[kEndOfBlock]);
+    bits.PutCode(singles[kEndOfBlock]);
 }
 
 }  // namespace
 
-void AppendHuffmanZlib(std::span<const std::uint8_t> data, FileBytes& out)
+void LiteralCode::MakeFor(const ByteCounts& counts)
 {
-    const Counts counts = CountSymbols(data);
-    const Lengths lengths = CodeLengths(counts);
-    const std::array<std::uint32_t, kLiteralCodes> table = CodeTable(lengths);
+    lengths_ = CodeLengths(SymbolCounts(counts));
+    FillCodeTable(lengths_, singles_);
+    pairs_.resize(256 * 256);
+    for (int second = 0; second < 256; ++second) {
+        const std::uint32_t code = CodeBits(singles_[second]);
+        const int length = CodeLength(singles_[second]);
+        std::uint32_t* row = pairs_.data() + second * 256;
+        for (int first = 0; first < 256; ++first) {
+            const int firstLength = CodeLength(singles_[first]);
+            row[first] = (CodeBits(singles_[first]) | (code << firstLength))
+                | (static_cast<std::uint32_t>(firstLength + length) << kLengthShift);
+        }
+    }
+}
 
-    std::uint64_t blockBits = kBlockHeaderBits;
-    for (int symbol = 0; symbol < kLiteralCodes; ++symbol)
-        blockBits += std::uint64_t{counts[symbol]} * lengths[symbol];
-    const std::size_t blockBytes = static_cast<std::size_t>((blockBits + 7) / 8);
+void AppendHuffmanZlib(std::span<const std::uint8_t> data, const LiteralCode& code, FileBytes& out)
+{
+    // At most the longest code for every byte; the output is cut to what was written.
+    const std::uint64_t blockBits = kBlockHeaderBits + (std::uint64_t{data.size()} + 1) * kMaxCodeLength;
+    const auto blockBytes = static_cast<std::size_t>((blockBits + 7) / 8);
 
     const std::size_t start = out.size();
     out.resize(start + sizeof kZlibHeader + blockBytes + kBitWriterSlack);
     std::uint8_t* const header = out.data() + start;
     std::memcpy(header, kZlibHeader, sizeof kZlibHeader);
     BitWriter bits(header + sizeof kZlibHeader);
-    WriteBlockHeader(bits, lengths);
-    WriteLiterals(bits, data, table);
+    WriteBlockHeader(bits, code.lengths_);
+    WriteLiterals(bits, data, code.singles_.data(), code.pairs_.data());
     std::uint8_t* const blockEnd = bits.Finish();
 
     const std::uint32_t adler = libdeflate_adler32(1, data.data(), data.size());

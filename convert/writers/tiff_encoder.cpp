@@ -130,23 +130,48 @@ void SetLayout(TIFF* tiff, const PackedDib& frame, const TiffErrors& errors)
         Fail(errors, "Cannot set up the TIFF image.");
 }
 
-// Rows `first` to `first + count` as TIFF stores them under the horizontal predictor: top-down RGB,
-// each sample less the same sample of the pixel to its left (modulo 256), the first pixel as it is.
-void PredictRows(const PackedDib& frame, int first, int count, FileBytes& out)
+// The picture as TIFF stores it under the horizontal predictor: top-down RGB, each sample less the
+// same sample of the pixel to its left (modulo 256), the first pixel of a row as it is. Counts the
+// values on the way, for the Huffman code.
+void PredictRows(const PackedDib& frame, FileBytes& out, ByteCounts& counts)
 {
+    // Residuals cluster on a few values, so one counter is often raised twice in a row, and each
+    // time waits for the last: every colour of even and of odd pixels has a table of its own.
+    std::array<ByteCounts, 6> tables{};
     const auto rowBytes = static_cast<std::size_t>(frame.Width()) * 3;
-    out.resize(rowBytes * static_cast<std::size_t>(count));
-    for (int y = 0; y < count; ++y) {
-        const std::uint8_t* bgr = frame.TopDownRow(first + y);
+    out.resize(rowBytes * static_cast<std::size_t>(frame.Height()));
+    for (int y = 0; y < frame.Height(); ++y) {
+        const std::uint8_t* bgr = frame.TopDownRow(y);
         std::uint8_t* rgb = out.data() + rowBytes * static_cast<std::size_t>(y);
-        rgb[0] = bgr[2];
-        rgb[1] = bgr[1];
-        rgb[2] = bgr[0];
-        for (std::size_t i = 3; i < rowBytes; i += 3) {
-            rgb[i] = static_cast<std::uint8_t>(bgr[i + 2] - bgr[i - 1]);
-            rgb[i + 1] = static_cast<std::uint8_t>(bgr[i + 1] - bgr[i - 2]);
-            rgb[i + 2] = static_cast<std::uint8_t>(bgr[i] - bgr[i - 3]);
+        // The pixel to the left stays in registers rather than being read again.
+        std::uint8_t blue = 0, green = 0, red = 0;
+        const auto predict = [&](std::size_t i, ByteCounts* colourTables) {
+            const std::uint8_t b = bgr[i], g = bgr[i + 1], r = bgr[i + 2];
+            const auto dr = static_cast<std::uint8_t>(r - red);
+            const auto dg = static_cast<std::uint8_t>(g - green);
+            const auto db = static_cast<std::uint8_t>(b - blue);
+            rgb[i] = dr;
+            rgb[i + 1] = dg;
+            rgb[i + 2] = db;
+            ++colourTables[0][dr];
+            ++colourTables[1][dg];
+            ++colourTables[2][db];
+            blue = b;
+            green = g;
+            red = r;
+        };
+        std::size_t i = 0;
+        for (; i + 6 <= rowBytes; i += 6) {
+            predict(i, &tables[0]);
+            predict(i + 3, &tables[3]);
         }
+        if (i < rowBytes)
+            predict(i, &tables[0]);
+    }
+    for (int v = 0; v < 256; ++v) {
+        counts[v] = 0;
+        for (const ByteCounts& table : tables)
+            counts[v] += table[v];
     }
 }
 
@@ -171,13 +196,19 @@ void TiffEncoder::Encode(const PackedDib& frame, int /*quality*/, EncodedImage& 
         Fail(errors, "Cannot start the TIFF encoder.");
     SetLayout(tiff.get(), frame, errors);
 
+    // One code for the whole picture, made from all of it, serves every strip.
     thread_local FileBytes predicted;
+    thread_local LiteralCode code;
     thread_local FileBytes strip;
+    ByteCounts counts;
+    PredictRows(frame, predicted, counts);
+    code.MakeFor(counts);
+    const std::size_t rowBytes = static_cast<std::size_t>(frame.Width()) * 3;
     const int height = frame.Height();
     for (int first = 0; first < height; first += kRowsPerStrip) {
-        PredictRows(frame, first, std::min(kRowsPerStrip, height - first), predicted);
+        const auto rows = static_cast<std::size_t>(std::min(kRowsPerStrip, height - first));
         strip.clear();
-        AppendHuffmanZlib(predicted, strip);
+        AppendHuffmanZlib(std::span<const std::uint8_t>(predicted).subspan(rowBytes * first, rowBytes * rows), code, strip);
         const auto index = static_cast<std::uint32_t>(first / kRowsPerStrip);
         if (TIFFWriteRawStrip(tiff.get(), index, strip.data(), static_cast<tmsize_t>(strip.size())) < 0)
             Fail(errors, "Cannot write a TIFF strip.");

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -32,11 +33,21 @@ Bytes Inflate(const std::uint8_t* stream, std::size_t size, std::size_t expected
     return out;
 }
 
+LiteralCode CodeFor(const Bytes& data)
+{
+    ByteCounts counts{};
+    for (const std::uint8_t byte : data)
+        ++counts[byte];
+    LiteralCode code;
+    code.MakeFor(counts);
+    return code;
+}
+
 void ExpectRoundTrip(const Bytes& data, const std::string& what)
 {
     SCOPED_TRACE(what);
     FileBytes stream = {'p', 'r', 'e'};  // what was there before must stay
-    AppendHuffmanZlib(data, stream);
+    AppendHuffmanZlib(data, CodeFor(data), stream);
     ASSERT_GE(stream.size(), 3u);
     EXPECT_EQ(std::string(stream.begin(), stream.begin() + 3), "pre");
     EXPECT_EQ(Inflate(stream.data() + 3, stream.size() - 3, data.size()), data);
@@ -104,17 +115,42 @@ TEST(HuffmanZlib, SizeFollowsTheData)
     // skew grows by the block's header and a fraction of a percent.
     const Bytes residuals = ResidualLikeBytes(500000, 6);
     FileBytes stream;
-    AppendHuffmanZlib(residuals, stream);
+    LiteralCode code = CodeFor(residuals);
+    AppendHuffmanZlib(residuals, code, stream);
     EXPECT_LT(stream.size(), residuals.size() * 55 / 100);
 
     const Bytes noise = RandomBytes(500000, 7);
     stream.clear();
-    AppendHuffmanZlib(noise, stream);
+    code = CodeFor(noise);
+    AppendHuffmanZlib(noise, code, stream);
     EXPECT_LE(stream.size(), noise.size() * 1002 / 1000);
 
+    const Bytes zeros(100000, 0);
     stream.clear();
-    AppendHuffmanZlib(Bytes(100000, 0), stream);
+    code = CodeFor(zeros);
+    AppendHuffmanZlib(zeros, code, stream);
     EXPECT_LT(stream.size(), 100000u / 8 + 200) << "one bit a byte at most for a single value";
+}
+
+TEST(HuffmanZlib, ACodeServesAnyData)
+{
+    // TIFF codes every strip with the code of the whole picture; a code also has to serve bytes
+    // it was not made for.
+    const Bytes picture = ResidualLikeBytes(100000, 8);
+    LiteralCode code = CodeFor(picture);
+    for (std::size_t first = 0; first < picture.size(); first += 30001) {
+        const Bytes strip(picture.begin() + first, picture.begin() + std::min(picture.size(), first + 30001));
+        FileBytes stream;
+        AppendHuffmanZlib(strip, code, stream);
+        EXPECT_EQ(Inflate(stream.data(), stream.size(), strip.size()), strip) << "strip at " << first;
+    }
+    Bytes everyValue(256);
+    for (int v = 0; v < 256; ++v)
+        everyValue[v] = static_cast<std::uint8_t>(v);
+    code = CodeFor(Bytes(5000, 0));
+    FileBytes stream;
+    AppendHuffmanZlib(everyValue, code, stream);
+    EXPECT_EQ(Inflate(stream.data(), stream.size(), everyValue.size()), everyValue);
 }
 
 }  // namespace
