@@ -56,18 +56,13 @@ void CheckQuantize(liq_error error)
         text != nullptr ? QString::fromUtf8(text) : QStringLiteral("GIF error %1").arg(error));
 }
 
-// The frame as top-down RGBA, the input libimagequant takes.
-std::vector<liq_color> TopDownRgba(const PackedDib& frame)
+// Hands libimagequant the frame's rows as the top-down RGBA it takes, one row at a time when it asks
+// for it: a whole RGBA copy of a large frame would cost more memory than the frame itself.
+void RgbaRow(liq_color rowOut[], int row, int width, void* userInfo)
 {
-    const int width = frame.Width();
-    std::vector<liq_color> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(frame.Height()));
-    liq_color* out = pixels.data();
-    for (int y = 0; y < frame.Height(); ++y) {
-        const std::uint8_t* bgr = frame.TopDownRow(y);
-        for (int x = 0; x < width; ++x, bgr += 3)
-            *out++ = liq_color{bgr[2], bgr[1], bgr[0], 255};
-    }
-    return pixels;
+    const std::uint8_t* bgr = static_cast<const PackedDib*>(userInfo)->TopDownRow(row);
+    for (int x = 0; x < width; ++x, bgr += 3)
+        rowOut[x] = liq_color{bgr[2], bgr[1], bgr[0], 255};
 }
 
 // The palette padded with black to the power of two that GIF colour tables require.
@@ -123,13 +118,13 @@ void GifEncoder::Encode(const PackedDib& frame, int /*quality*/, EncodedImage& o
     RequireBgr24Frame(frame, kGifSideLimit);
     const int width = frame.Width();
     const int height = frame.Height();
-    const std::vector<liq_color> rgba = TopDownRgba(frame);
 
     std::unique_ptr<liq_attr, LiqAttrDestroy> attr(liq_attr_create());
     if (!attr)
         CheckQuantize(LIQ_OUT_OF_MEMORY);
     CheckQuantize(liq_set_speed(attr.get(), kQuantizeSpeed));
-    std::unique_ptr<liq_image, LiqImageDestroy> image(liq_image_create_rgba(attr.get(), rgba.data(), width, height, 0));
+    std::unique_ptr<liq_image, LiqImageDestroy> image(liq_image_create_custom(attr.get(), RgbaRow,
+        const_cast<PackedDib*>(&frame), width, height, 0));
     if (!image)
         CheckQuantize(LIQ_OUT_OF_MEMORY);
     liq_result* quantized = nullptr;
@@ -137,7 +132,7 @@ void GifEncoder::Encode(const PackedDib& frame, int /*quality*/, EncodedImage& o
     std::unique_ptr<liq_result, LiqResultDestroy> result(quantized);
     CheckQuantize(liq_set_dithering_level(result.get(), kFullDithering));
 
-    std::vector<std::uint8_t> indices(rgba.size());
+    std::vector<std::uint8_t> indices(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
     CheckQuantize(liq_write_remapped_image(result.get(), image.get(), indices.data(), indices.size()));
     const auto map = GifColorMap(*liq_get_palette(result.get()));
 
