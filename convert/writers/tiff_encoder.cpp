@@ -130,43 +130,60 @@ void SetLayout(TIFF* tiff, const PackedDib& frame, const TiffErrors& errors)
         Fail(errors, "Cannot set up the TIFF image.");
 }
 
-// The picture as TIFF stores it under the horizontal predictor: top-down RGB, each sample less the
-// same sample of the pixel to its left (modulo 256), the first pixel of a row as it is. Counts the
-// values on the way, for the Huffman code.
-void PredictRows(const PackedDib& frame, FileBytes& out, ByteCounts& counts)
+// Residuals cluster on a few values, so one counter is often raised twice in a row, and each time
+// waits for the last: every colour of even and of odd pixels has a table of its own.
+using CountTables = std::array<ByteCounts, 6>;
+
+// Every fourth row is counted: a sample that size shapes the code as well as every row would, for
+// a quarter of the counting.
+constexpr int kCountedRowEvery = 4;
+
+// One row as TIFF stores it under the horizontal predictor: RGB, each sample less the same sample
+// of the pixel to its left (modulo 256), the first pixel as it is. With kCount, the values are
+// counted on the way.
+template <bool kCount>
+void PredictRow(const std::uint8_t* bgr, std::uint8_t* rgb, std::size_t rowBytes, CountTables& tables)
 {
-    // Residuals cluster on a few values, so one counter is often raised twice in a row, and each
-    // time waits for the last: every colour of even and of odd pixels has a table of its own.
-    std::array<ByteCounts, 6> tables{};
-    const auto rowBytes = static_cast<std::size_t>(frame.Width()) * 3;
-    out.resize(rowBytes * static_cast<std::size_t>(frame.Height()));
-    for (int y = 0; y < frame.Height(); ++y) {
-        const std::uint8_t* bgr = frame.TopDownRow(y);
-        std::uint8_t* rgb = out.data() + rowBytes * static_cast<std::size_t>(y);
-        // The pixel to the left stays in registers rather than being read again.
-        std::uint8_t blue = 0, green = 0, red = 0;
-        const auto predict = [&](std::size_t i, ByteCounts* colourTables) {
-            const std::uint8_t b = bgr[i], g = bgr[i + 1], r = bgr[i + 2];
-            const auto dr = static_cast<std::uint8_t>(r - red);
-            const auto dg = static_cast<std::uint8_t>(g - green);
-            const auto db = static_cast<std::uint8_t>(b - blue);
-            rgb[i] = dr;
-            rgb[i + 1] = dg;
-            rgb[i + 2] = db;
+    // The pixel to the left stays in registers rather than being read again.
+    std::uint8_t blue = 0, green = 0, red = 0;
+    const auto predict = [&](std::size_t i, ByteCounts* colourTables) {
+        const std::uint8_t b = bgr[i], g = bgr[i + 1], r = bgr[i + 2];
+        const auto dr = static_cast<std::uint8_t>(r - red);
+        const auto dg = static_cast<std::uint8_t>(g - green);
+        const auto db = static_cast<std::uint8_t>(b - blue);
+        rgb[i] = dr;
+        rgb[i + 1] = dg;
+        rgb[i + 2] = db;
+        if constexpr (kCount) {
             ++colourTables[0][dr];
             ++colourTables[1][dg];
             ++colourTables[2][db];
-            blue = b;
-            green = g;
-            red = r;
-        };
-        std::size_t i = 0;
-        for (; i + 6 <= rowBytes; i += 6) {
-            predict(i, &tables[0]);
-            predict(i + 3, &tables[3]);
         }
-        if (i < rowBytes)
-            predict(i, &tables[0]);
+        blue = b;
+        green = g;
+        red = r;
+    };
+    std::size_t i = 0;
+    for (; i + 6 <= rowBytes; i += 6) {
+        predict(i, &tables[0]);
+        predict(i + 3, &tables[3]);
+    }
+    if (i < rowBytes)
+        predict(i, &tables[0]);
+}
+
+// The whole picture, top row first, predicted; `counts` gets the counts of the sampled rows.
+void PredictRows(const PackedDib& frame, FileBytes& out, ByteCounts& counts)
+{
+    CountTables tables{};
+    const auto rowBytes = static_cast<std::size_t>(frame.Width()) * 3;
+    out.resize(rowBytes * static_cast<std::size_t>(frame.Height()));
+    for (int y = 0; y < frame.Height(); ++y) {
+        std::uint8_t* rgb = out.data() + rowBytes * static_cast<std::size_t>(y);
+        if (y % kCountedRowEvery == 0)
+            PredictRow<true>(frame.TopDownRow(y), rgb, rowBytes, tables);
+        else
+            PredictRow<false>(frame.TopDownRow(y), rgb, rowBytes, tables);
     }
     for (int v = 0; v < 256; ++v) {
         counts[v] = 0;
