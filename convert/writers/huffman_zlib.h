@@ -29,6 +29,6 @@ private:
 
 // Appends to `out` a zlib stream of `data`: a single deflate block of literals only, under `code`.
 // It never looks for repeats, so it runs several times faster than the fastest deflate level; on
-// predicted video rows, which are mostly noise with few exact repeats, it costs about a third more
-// bytes than that level. Any inflater reads it. Throws std::bad_alloc.
+// predicted video rows, which are mostly noise with few exact repeats, it costs a fifth to a third
+// more bytes than that level. Any inflater reads it. Throws std::bad_alloc.
 void AppendHuffmanZlib(std::span<const std::uint8_t> data, const LiteralCode& code, FileBytes& out);
