@@ -54,7 +54,7 @@ void AppendHeader(FileBytes& out, int width, int height)
     out.push_back(0);  // no image id
     out.push_back(0);  // no colour map
     out.push_back(kRunLengthTrueColor);
-    out.insert(out.end(), 5, 0);  // colour map specification, unused
+    out.insert(out.end(), 5, 0);  // colour map first entry, length and entry size, unused
     AppendU16LE(out, 0);  // x origin
     AppendU16LE(out, 0);  // y origin
     AppendU16LE(out, static_cast<std::uint16_t>(width));
