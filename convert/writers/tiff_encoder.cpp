@@ -213,7 +213,7 @@ void TiffEncoder::Encode(const PackedDib& frame, int /*quality*/, EncodedImage& 
         Fail(errors, "Cannot start the TIFF encoder.");
     SetLayout(tiff.get(), frame, errors);
 
-    // One code for the whole picture, made from all of it, serves every strip.
+    // One code for the whole picture, shaped by its sampled rows, serves every strip.
     thread_local FileBytes predicted;
     thread_local LiteralCode code;
     thread_local FileBytes strip;
