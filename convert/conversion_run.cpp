@@ -66,10 +66,11 @@ bool WriteFrame(const DecodedPicture& picture, OutputFormat format, int quality,
 
 class Run {
 public:
-    Run(ConversionHost& host)
+    Run(ConversionHost& host, RunSettings settings)
         : host_(host), trap_(QLatin1String(ErrorReport::kConversionRun), [this](const QString& message) {
               host_.ShowErrorReport(message);
-          })
+          }),
+          pool_(settings.threads > 0 ? settings.threads : EncodePool::DefaultThreads())
     {
     }
 
@@ -263,13 +264,13 @@ void Run::Abandon()
 
 }  // namespace
 
-ConversionRun::Outcome ConversionRun::Execute(ConversionHost& host, std::atomic<bool>& isConverting)
+ConversionRun::Outcome ConversionRun::Execute(ConversionHost& host, std::atomic<bool>& isConverting, RunSettings settings)
 {
     if (isConverting.exchange(true))
         return Outcome{};
     Outcome outcome;
     {
-        Run run(host);
+        Run run(host, settings);
         outcome = run.Execute();
     }
     isConverting = false;

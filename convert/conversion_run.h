@@ -4,6 +4,11 @@
 
 #include <atomic>
 
+// How a run may use the machine.
+struct RunSettings {
+    unsigned threads = 0;  // threads the run may keep busy; 0: one for each of the machine's cores
+};
+
 // One execution of "Start Converting" over the whole list. Runs on the calling thread, which must not
 // be the user-interface thread; encodes frames on a pool of its own.
 class ConversionRun {
@@ -15,5 +20,5 @@ public:
     };
 
     // `isConverting` is the window's flag: a run that finds it set returns at once.
-    static Outcome Execute(ConversionHost& host, std::atomic<bool>& isConverting);
+    static Outcome Execute(ConversionHost& host, std::atomic<bool>& isConverting, RunSettings settings = {});
 };
