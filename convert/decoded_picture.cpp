@@ -1,6 +1,7 @@
 #include "convert/decoded_picture.h"
 
 #include "convert/picture_converter.h"
+#include "convert/writers/jpg_encoder.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -50,16 +51,29 @@ constexpr bool StretchIsExact(RangeStretch stretch, int from, int numerator, int
 static_assert(StretchIsExact(kLumaStretch, 16, 255, 219, 0));
 static_assert(StretchIsExact(kChromaStretch, 128, 255, 224, 128));
 
-void Stretch(const std::uint8_t* source, int sourceStride, int width, int height, RangeStretch stretch,
-    std::vector<std::uint8_t>& target)
+// Leaves a sample as it is: full-range planes that only need padding.
+struct Unchanged {
+    constexpr std::uint8_t operator()(std::uint8_t v) const { return v; }
+};
+
+// Copies a plane of width x height through `transform` into `target`, padded to paddedWidth x
+// paddedHeight by repeating the last column and the last row: TurboJPEG reads whole subsampling blocks,
+// and what it reads beyond the picture must be the picture's own edge, not whatever the buffer holds.
+template <class Transform>
+void CopyPadded(const std::uint8_t* source, int sourceStride, int width, int height, int paddedWidth, int paddedHeight,
+    Transform transform, std::vector<std::uint8_t>& target)
 {
-    target.resize(static_cast<std::size_t>(width) * height);
+    const auto stride = static_cast<std::size_t>(paddedWidth);
+    target.resize(stride * static_cast<std::size_t>(paddedHeight));
     for (int y = 0; y < height; ++y) {
         const std::uint8_t* __restrict in = source + static_cast<std::ptrdiff_t>(y) * sourceStride;
-        std::uint8_t* __restrict out = target.data() + static_cast<std::size_t>(y) * width;
+        std::uint8_t* __restrict out = target.data() + static_cast<std::size_t>(y) * stride;
         for (int x = 0; x < width; ++x)
-            out[x] = stretch(in[x]);
+            out[x] = transform(in[x]);
+        std::fill(out + width, out + paddedWidth, out[width - 1]);
     }
+    for (int y = height; y < paddedHeight; ++y)
+        std::copy_n(target.data() + static_cast<std::size_t>(height - 1) * stride, stride, target.data() + static_cast<std::size_t>(y) * stride);
 }
 
 }  // namespace
@@ -85,22 +99,27 @@ std::optional<JpegPlanes> DecodedPicture::ToJpegPlanes() const
     JpegPlanes planes;
     planes.width = width_;
     planes.height = height_;
-    if (fullRange) {
+    // Planes of even size in full range are what TurboJPEG reads as they are.
+    if (fullRange && width_ % 2 == 0 && height_ % 2 == 0) {
         for (int i = 0; i < 3; ++i) {
             planes.planes[i] = picture.data[i];
             planes.strides[i] = picture.linesize[i];
         }
         return planes;
     }
-    thread_local std::vector<std::uint8_t> stretched[3];
-    const int chromaWidth = (width_ + 1) / 2;
-    const int chromaHeight = (height_ + 1) / 2;
+    thread_local std::vector<std::uint8_t> copies[3];
     for (int i = 0; i < 3; ++i) {
-        const int w = i == 0 ? width_ : chromaWidth;
-        const int h = i == 0 ? height_ : chromaHeight;
-        Stretch(picture.data[i], picture.linesize[i], w, h, i == 0 ? kLumaStretch : kChromaStretch, stretched[i]);
-        planes.planes[i] = stretched[i].data();
-        planes.strides[i] = w;
+        const int width = i == 0 ? width_ : AV_CEIL_RSHIFT(width_, 1);
+        const int height = i == 0 ? height_ : AV_CEIL_RSHIFT(height_, 1);
+        const int paddedWidth = JpgEncoder::PlaneWidth(i, width_);
+        const int paddedHeight = JpgEncoder::PlaneHeight(i, height_);
+        if (fullRange)
+            CopyPadded(picture.data[i], picture.linesize[i], width, height, paddedWidth, paddedHeight, Unchanged{}, copies[i]);
+        else
+            CopyPadded(picture.data[i], picture.linesize[i], width, height, paddedWidth, paddedHeight,
+                i == 0 ? kLumaStretch : kChromaStretch, copies[i]);
+        planes.planes[i] = copies[i].data();
+        planes.strides[i] = paddedWidth;
     }
     return planes;
 }

@@ -155,7 +155,8 @@ INSTANTIATE_TEST_SUITE_P(Hostile, MadeHostileFile, ::testing::ValuesIn(kMadeCase
 
 // Files kept in the repository, each a fault once found, run in stillpress-cli so that a hang fails
 // the test in bounded time. What ffmpeg itself makes of each file is the expected outcome: the k-th
-// picture at the k-th packet's position, repeated up to the next one.
+// picture at the k-th packet's position, repeated up to the next one. BMP shows the pictures; JPG
+// takes the decoder's planes where it can, a path of its own that must read only what is there.
 class KeptHostileFile : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(KeptHostileFile, GivesWhatFfmpegGivesWithoutHanging)
@@ -165,35 +166,47 @@ TEST_P(KeptHostileFile, GivesWhatFfmpegGivesWithoutHanging)
     const ReferenceVideo reference = DecodeWithFfmpeg(video);
     const InputFingerprints inputsBefore({video});
 
-    QTemporaryDir output;
-    const MeasuredRun run = RunMeasured(kCli, {"--format", "bmp", "--output", output.path(), video}, 60000);
-    ASSERT_TRUE(run.finished) << "stillpress-cli hung";
-
     // Packet positions can be far apart, so the expected frames are counted by span, not position by position.
     const QString stem = QFileInfo(video).completeBaseName();
-    QMap<QString, std::size_t> expected;  // file name, picture index
+    QMap<std::int64_t, std::size_t> expected;  // position, picture index
     const std::size_t usable = std::min(reference.pictures.size(), reference.packetPositions.size());
     for (std::size_t k = 0; k < usable; ++k) {
         const std::int64_t end = k + 1 < reference.packetPositions.size() ? reference.packetPositions[k + 1]
                                                                           : reference.packetPositions[k] + 1;
         for (std::int64_t p = reference.packetPositions[k]; p < std::min(end, reference.headerFrameCount); ++p)
-            expected.insert(QStringLiteral("%1_%2.bmp").arg(stem).arg(p), k);
+            expected.insert(p, k);
     }
-    QStringList written = QDir(output.path()).entryList(QDir::Files);
-    written.sort();
-    EXPECT_EQ(written, expected.keys());
-    EXPECT_EQ(run.out, QByteArray::number(expected.size()) + "\n");
-    EXPECT_EQ(run.exitCode, expected.isEmpty() ? 1 : 0);
-    EXPECT_TRUE(run.err.endsWith(((expected.isEmpty() ? kNothingWritten : kDone) + "\n").toUtf8())) << run.err.toStdString();
-    for (auto at = expected.cbegin(); at != expected.cend(); ++at) {
-        const std::optional<BmpImage> image = ReadBmp(output.filePath(at.key()));
-        ASSERT_TRUE(image) << at.key().toStdString();
-        EXPECT_GE(Psnr(image->topDownBgr, reference.pictures[at.value()]), 40.0) << at.key().toStdString();
+
+    for (const char* format : {"bmp", "jpg"}) {
+        SCOPED_TRACE(format);
+        QTemporaryDir output;
+        const MeasuredRun run = RunMeasured(kCli, {"--format", format, "--output", output.path(), video}, 60000);
+        ASSERT_TRUE(run.finished) << "stillpress-cli hung";
+        QStringList names;
+        for (auto at = expected.cbegin(); at != expected.cend(); ++at)
+            names << QStringLiteral("%1_%2.%3").arg(stem).arg(at.key()).arg(QLatin1String(format));
+        names.sort();
+        QStringList written = QDir(output.path()).entryList(QDir::Files);
+        written.sort();
+        EXPECT_EQ(written, names);
+        EXPECT_EQ(run.out, QByteArray::number(expected.size()) + "\n");
+        EXPECT_EQ(run.exitCode, expected.isEmpty() ? 1 : 0);
+        EXPECT_TRUE(run.err.endsWith(((expected.isEmpty() ? kNothingWritten : kDone) + "\n").toUtf8())) << run.err.toStdString();
+        EXPECT_EQ(IncompleteImages(output.path(), QLatin1String(format), reference.width, reference.height), QStringList{});
+        for (auto at = expected.cbegin(); at != expected.cend(); ++at) {
+            const QString file = output.filePath(QStringLiteral("%1_%2.%3").arg(stem).arg(at.key()).arg(QLatin1String(format)));
+            const ToolResult decoded = RunTool("ffmpeg", {"-v", "error", "-i", file, "-f", "rawvideo", "-pix_fmt", "bgr24", "-"});
+            // JPG keeps the picture at quality 85; what the file is made of decides how close.
+            EXPECT_GE(Psnr(decoded.out, reference.pictures[at.value()]), QLatin1String(format) == "bmp" ? 40.0 : 24.0)
+                << file.toStdString();
+        }
     }
     EXPECT_EQ(inputsBefore.Changed(), QStringList{});
 }
 
-INSTANTIATE_TEST_SUITE_P(Hostile, KeptHostileFile, ::testing::Values("first_chunk_numbered_far_beyond_zero.avi"),
+INSTANTIATE_TEST_SUITE_P(Hostile, KeptHostileFile,
+    ::testing::Values("first_chunk_numbered_far_beyond_zero.avi", "jpg_planes_odd_width_read_overflow.avi",
+        "jpg_planes_odd_height_read_overflow.avi"),
     [](const auto& info) { return QString::fromLatin1(info.param).section('.', 0, 0).toStdString(); });
 
 class HostileInputs : public ::testing::Test {
