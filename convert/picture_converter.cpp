@@ -42,29 +42,36 @@ bool IsFullRange(const AVFrame& picture)
 
 }  // namespace
 
-PackedDib PictureConverter::Convert(const AVFrame& picture)
+PictureConverter::Source PictureConverter::SourceOf(const AVFrame& picture)
 {
-    const AVPixelFormat format = PlainFormatOf(static_cast<AVPixelFormat>(picture.format));
-    SwsContext* previous = context_.get();
-    context_.reset(sws_getCachedContext(context_.release(), picture.width, picture.height, format, width_, height_,
-        AV_PIX_FMT_BGR24, SWS_BICUBIC, nullptr, nullptr, nullptr));
-    if (context_.get() != previous)
-        colourKey_ = -1;
+    return Source{picture.width, picture.height, PlainFormatOf(static_cast<AVPixelFormat>(picture.format)),
+        SwsColorspaceOf(picture.colorspace), IsFullRange(picture) ? 1 : 0};
+}
+
+void PictureConverter::Prepare(const Source& source)
+{
+    if (context_ && source == builtFor_)
+        return;
+    // A context is built only for what it converts and given its colours at once. (swscale's cached
+    // contexts are rebuilt behind the caller's back, for an odd width for instance, which drops the
+    // colours set before.)
+    context_.reset();
+    const auto format = static_cast<AVPixelFormat>(source.format);
+    context_.reset(sws_getContext(source.width, source.height, format, width_, height_, AV_PIX_FMT_BGR24, SWS_BICUBIC,
+        nullptr, nullptr, nullptr));
     if (!context_)
         throw std::runtime_error("cannot convert pictures of this pixel format");
-
     const AVPixFmtDescriptor* descriptor = av_pix_fmt_desc_get(format);
     if (descriptor && !(descriptor->flags & AV_PIX_FMT_FLAG_RGB) && !(descriptor->flags & AV_PIX_FMT_FLAG_PAL)) {
-        const int colourspace = SwsColorspaceOf(picture.colorspace);
-        const int fullRange = IsFullRange(picture) ? 1 : 0;
-        const int key = (format << 8) | (colourspace << 1) | fullRange;
-        if (key != colourKey_) {
-            sws_setColorspaceDetails(context_.get(), sws_getCoefficients(colourspace), fullRange,
-                sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
-            colourKey_ = key;
-        }
+        sws_setColorspaceDetails(context_.get(), sws_getCoefficients(source.colourspace), source.fullRange,
+            sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
     }
+    builtFor_ = source;
+}
 
+PackedDib PictureConverter::Convert(const AVFrame& picture)
+{
+    Prepare(SourceOf(picture));
     if (rows_.empty()) {
         // Room for the width rounded up to whole blocks of 8 pixels: swscale's fast paths convert only
         // whole blocks when the rows are narrower than that, leaving the last pixels unwritten.

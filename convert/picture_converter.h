@@ -20,13 +20,25 @@ public:
     PackedDib Convert(const AVFrame& picture);
 
 private:
+    // What a swscale context converts: the picture's size, pixel format and colours.
+    struct Source {
+        int width = 0;
+        int height = 0;
+        int format = -1;
+        int colourspace = 0;
+        int fullRange = 0;
+        bool operator==(const Source&) const = default;
+    };
+    static Source SourceOf(const AVFrame& picture);
+    // A context for `source`, with its colours set; the output depends on nothing else.
+    void Prepare(const Source& source);
+
     int width_;
     int height_;
     SwsContextPtr context_;
+    Source builtFor_;
     // swscale may write a little past the end of a row, so it writes into rows of its own, aligned and
     // padded, from which the bitmap's rows are copied.
     std::vector<std::uint8_t> rows_;
     int rowsStride_ = 0;
-    // The colour details last given to the context, so they are set only when they change.
-    int colourKey_ = -1;
 };
