@@ -19,8 +19,8 @@ public:
     PackedDib ToPackedDib() const;
 
     // The picture as planes a JPEG can be made from directly, when it is 4:2:0 video in the BT.601
-    // colours JPEG uses; limited-range video is stretched to full range into buffers of the calling
-    // thread, valid until its next call. None for any other picture.
+    // colours JPEG uses. Limited-range video is stretched to full range, and planes of odd size padded,
+    // into buffers of the calling thread, valid until its next call. None for any other picture.
     std::optional<JpegPlanes> ToJpegPlanes() const;
 
 private:

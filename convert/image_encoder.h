@@ -32,7 +32,8 @@ const ImageEncoder& EncoderFor(OutputFormat format);
 // Throws Failure (code 5) with "Cannot save the image. " followed by the cause.
 void WriteImage(const PackedDib& frame, OutputFormat format, int quality, const QString& path, EncodedImage& scratch);
 
-// A picture with 4:2:0 chroma already in JPEG's own colours (BT.601, full range), plane by plane.
+// A picture with 4:2:0 chroma already in JPEG's own colours (BT.601, full range), plane by plane, each
+// plane padded to whole subsampling blocks (JpgEncoder::PlaneWidth and PlaneHeight).
 struct JpegPlanes {
     int width = 0;
     int height = 0;
