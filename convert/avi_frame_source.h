@@ -12,7 +12,8 @@ class DecodedPicture;
 // The first video stream of an AVI file, decoded picture by picture.
 // Frames are decoded once, in order, without seeking: positions must be asked for in increasing order.
 // Position n is the stream's n-th chunk. A chunk that is empty (a dropped frame) repeats the picture
-// before it; positions before the first picture or past the end of a truncated file have none.
+// before it, also after the last picture; positions before the first picture or past the last chunk
+// the file holds have none.
 class AviFrameSource {
 public:
     enum class Status {
@@ -26,16 +27,21 @@ public:
     AviFrameSource(const AviFrameSource&) = delete;
     AviFrameSource& operator=(const AviFrameSource&) = delete;
 
-    Status Open(const QString& path);
+    // `decoderThreads`: how many threads decoding may use (1: none besides the caller's; 0: as many as
+    // the decoder likes). Throws std::bad_alloc when memory runs out, as every member may.
+    Status Open(const QString& path, int decoderThreads = 0);
 
     std::int32_t StartPosition() const;
     std::int32_t FrameCount() const;  // from the AVI header
     int Width() const;
     int Height() const;
+    // Threads the decoder really works with.
+    int DecoderThreads() const;
 
     // The picture at `position`, or null when that position has no picture.
     std::shared_ptr<const DecodedPicture> PictureAt(std::int32_t position);
-    // True once no later position can have a picture of its own or a repeated one.
+    // True once the last picture has been read: a position that then has no picture is past the last
+    // chunk the file holds, and so is every later one.
     bool Exhausted() const;
     // While no position has had a picture yet: where the first picture belongs, once a request has
     // found it. Every position before it has none, so a caller can skip them at once (a header may
@@ -44,10 +50,6 @@ public:
 
     // Releases the decoder and the file; the source can then be opened again.
     void Release();
-
-    // Frames larger than this are refused when opening, before anything of that size is allocated.
-    static constexpr int kMaxDimension = 16384;
-    static constexpr std::int64_t kMaxPixels = std::int64_t{1} << 27;
 
 private:
     struct State;

@@ -70,7 +70,7 @@ public:
         : host_(host), trap_(QLatin1String(ErrorReport::kConversionRun), [this](const QString& message) {
               host_.ShowErrorReport(message);
           }),
-          pool_(settings.threads > 0 ? settings.threads : EncodePool::DefaultThreads())
+          settings_(settings), pool_(settings.threads > 0 ? settings.threads : EncodePool::DefaultThreads())
     {
     }
 
@@ -104,6 +104,7 @@ private:
     int framesWritten_ = 0;
     int problemsShown_ = 0;
     OutputStems stems_;
+    RunSettings settings_;
     EncodePool pool_;
     std::deque<FrameJob> inFlight_;
     QElapsedTimer sincePreview_;
@@ -166,7 +167,7 @@ void Run::ConvertFile(int index)
 
     AviFrameSource source;
     AviFrameSource::Status status = AviFrameSource::Status::FileError;
-    trap_.Run(148, [&] { status = source.Open(path); });
+    trap_.Run(148, [&] { status = source.Open(path, static_cast<int>(settings_.threads)); });
     if (status == AviFrameSource::Status::NoDecompressor) {
         Problem(196, kNoDecompressor);
         return;

@@ -21,6 +21,9 @@ struct FrameFreer {
 struct PacketFreer {
     void operator()(AVPacket* packet) const { av_packet_free(&packet); }
 };
+struct DictionaryFreer {
+    void operator()(AVDictionary* dictionary) const { av_dict_free(&dictionary); }
+};
 struct SwsContextFreer {
     void operator()(SwsContext* context) const { sws_freeContext(context); }
 };
@@ -29,4 +32,5 @@ using FormatContextPtr = std::unique_ptr<AVFormatContext, FormatContextCloser>;
 using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextFreer>;
 using FramePtr = std::unique_ptr<AVFrame, FrameFreer>;
 using PacketPtr = std::unique_ptr<AVPacket, PacketFreer>;
+using DictionaryPtr = std::unique_ptr<AVDictionary, DictionaryFreer>;
 using SwsContextPtr = std::unique_ptr<SwsContext, SwsContextFreer>;

@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -84,24 +85,79 @@ ReferenceVideo DecodeWithFfmpeg(const QString& path)
         else if (pair[0] == "nb_frames")
             video.headerFrameCount = pair[1].toLongLong();
     }
+    if (video.width <= 0 || video.height <= 0)
+        return video;
+    // One thread, so that a decoding error follows the packet it belongs to in ffmpeg's log.
+    const ToolResult frames = RunTool(QStringLiteral("ffmpeg"),
+        {"-nostdin", "-v", "info", "-debug_ts", "-threads", "1", "-i", path, "-map", "0:v:0", "-vsync", "passthrough",
+            "-f", "rawvideo", "-pix_fmt", "bgr24", "-"});
+    const qsizetype size = qsizetype(video.width) * video.height * 3;
+    for (qsizetype offset = 0; offset + size <= frames.out.size(); offset += size)
+        video.pictures.push_back(frames.out.mid(offset, size));
+    std::optional<std::int64_t> sent;
+    for (const QByteArray& line : frames.err.split('\n')) {
+        if (line.startsWith("demuxer+ffmpeg -> ") && line.contains(" type:video ")) {
+            const qsizetype at = line.indexOf(" pkt_dts:") + 9;
+            sent = line.mid(at, line.indexOf(' ', at) - at).toLongLong();
+        } else if (line.startsWith("Error while decoding stream") && sent) {
+            video.failedPositions.push_back(*sent);
+        }
+    }
+
     const ToolResult packets = RunTool(QStringLiteral("ffprobe"),
         {"-v", "error", "-select_streams", "v:0", "-show_entries", "packet=dts,size,pos", "-of", "csv=p=0", path});
     QFile file(path);
     file.open(QIODevice::ReadOnly);
     for (const QByteArray& line : packets.out.split('\n')) {
         const QList<QByteArray> fields = line.trimmed().split(',');
-        if (fields.size() >= 3 && fields[0] != "N/A" && fields[1].toLongLong() > 0
-            && !ChunkBreaksOff(file, fields[2].toLongLong(), fields[1].toLongLong()))
-            video.packetPositions.push_back(fields[0].toLongLong());
+        if (fields.size() < 3 || fields[0] == "N/A" || fields[1].toLongLong() <= 0
+            || ChunkBreaksOff(file, fields[2].toLongLong(), fields[1].toLongLong()))
+            continue;
+        const std::int64_t position = fields[0].toLongLong();
+        if (std::find(video.failedPositions.begin(), video.failedPositions.end(), position) == video.failedPositions.end())
+            video.packetPositions.push_back(position);
     }
-    if (video.width <= 0 || video.height <= 0)
-        return video;
-    const ToolResult frames = RunTool(QStringLiteral("ffmpeg"),
-        {"-v", "error", "-i", path, "-map", "0:v:0", "-vsync", "passthrough", "-f", "rawvideo", "-pix_fmt", "bgr24", "-"});
-    const qsizetype size = qsizetype(video.width) * video.height * 3;
-    for (qsizetype offset = 0; offset + size <= frames.out.size(); offset += size)
-        video.pictures.push_back(frames.out.mid(offset, size));
     return video;
+}
+
+VideoChunks ReadVideoChunks(const QString& path)
+{
+    VideoChunks chunks;
+    const ToolResult listed = RunTool(QStringLiteral("/usr/bin/python3"),
+        {QStringLiteral(STILLPRESS_TEST_SCRIPTS "/avi_chunks.py"), path});
+    const QList<QByteArray> lines = listed.out.split('\n');
+    if (listed.exitCode != 0 || lines.isEmpty())
+        return chunks;
+    const QList<QByteArray> header = lines[0].split(' ');  // stream N start S length L
+    if (header.size() != 6)
+        return chunks;
+    chunks.stream = header[1].toInt();
+    chunks.start = header[3].toLongLong();
+    chunks.length = header[5].toLongLong();
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QList<QByteArray> fields = lines[i].split(' ');
+        if (fields.size() == 2)
+            chunks.sizes.push_back(fields[1].toLongLong());
+    }
+    return chunks;
+}
+
+std::map<std::int64_t, std::size_t> ExpectedFramesByChunks(const VideoChunks& chunks, const ReferenceVideo& reference)
+{
+    std::map<std::int64_t, std::size_t> expected;
+    std::optional<std::size_t> shown;
+    std::size_t nextPicture = 0;
+    const auto held = std::min<std::int64_t>(static_cast<std::int64_t>(chunks.sizes.size()), chunks.length);
+    for (std::int64_t i = 0; i < held; ++i) {
+        const std::int64_t position = chunks.start + i;
+        const bool failed = std::find(reference.failedPositions.begin(), reference.failedPositions.end(), position)
+            != reference.failedPositions.end();
+        if (chunks.sizes[std::size_t(i)] > 0 && !failed && nextPicture < reference.pictures.size())
+            shown = nextPicture++;
+        if (shown)
+            expected[position] = *shown;
+    }
+    return expected;
 }
 
 double Psnr(const QByteArray& a, const QByteArray& b)
