@@ -55,28 +55,57 @@ bool WriteAll(QFile& file, ByteSpan part)
     throw Failure(Failure::kPermissionDenied, QStringLiteral("Cannot write %1: %2").arg(path, cause));
 }
 
+// The temporary file, removed again unless it was published under its final name: whatever fails
+// on the way, memory included, leaves nothing behind.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(const QString& name) : file_(name) {}
+    ~TemporaryFile()
+    {
+        if (!created_ || published_)
+            return;
+        try {
+            file_.close();
+            file_.remove();
+        } catch (const std::exception&) {
+            // No memory even to remove it: the name ends in ".partial", never an image's final name.
+        }
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    // Creates it, never taking over a file of that name. Unbuffered: the parts are large, and a
+    // failing write then reports its own cause.
+    bool Create()
+    {
+        created_ = file_.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered);
+        return created_;
+    }
+    QFile& File() { return file_; }
+    void Published() { published_ = true; }
+
+private:
+    QFile file_;
+    bool created_ = false;
+    bool published_ = false;
+};
+
 }  // namespace
 
 void PublishFile(const QString& path, std::initializer_list<ByteSpan> parts)
 {
-    const QString temporary = TemporaryNameFor(path);
-    QFile file(temporary);
-    // Unbuffered: the parts are large, and a failing write then reports its own cause.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
+    TemporaryFile temporary(TemporaryNameFor(path));
+    QFile& file = temporary.File();
+    if (!temporary.Create())
         Fail(path, file.errorString());
     for (ByteSpan part : parts) {
-        if (!WriteAll(file, part)) {
-            const QString cause = file.errorString();
-            file.close();
-            file.remove();
-            Fail(path, cause);
-        }
+        if (!WriteAll(file, part))
+            Fail(path, file.errorString());
     }
     file.close();
     std::error_code error;
-    std::filesystem::rename(NativePath(temporary), NativePath(path), error);
-    if (error) {
-        QFile::remove(temporary);
+    std::filesystem::rename(NativePath(file.fileName()), NativePath(path), error);
+    if (error)
         Fail(path, QString::fromStdString(error.message()));
-    }
+    temporary.Published();
 }

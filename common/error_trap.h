@@ -51,7 +51,12 @@ private:
     void Report(const QString& description, int lineLabel)
     {
         ++reportsShown_;
-        reporter_(ErrorReport::Compose(description, location_, lineLabel));
+        try {
+            reporter_(ErrorReport::Compose(description, location_, lineLabel));
+        } catch (const std::exception&) {
+            // Out of memory even for the report: the procedure goes on all the same, as it would
+            // after the user had read it.
+        }
     }
 
     QString location_;

@@ -5,7 +5,6 @@
 #include "convert/avi_frame_source.h"
 #include "convert/decoded_picture.h"
 #include "convert/encode_pool.h"
-#include "convert/fdib_pointer.h"
 #include "convert/frame_limit.h"
 #include "convert/image_encoder.h"
 #include "convert/output_stems.h"
@@ -53,14 +52,13 @@ bool WriteFrame(const DecodedPicture& picture, OutputFormat format, int quality,
             return true;
         }
     }
-    FDIBPointer dib;
+    std::optional<PackedDib> frame;
     try {
-        if (!dib.CreateFromPackedDib(std::make_shared<const PackedDib>(picture.ToPackedDib())))
-            return false;
+        frame.emplace(picture.ToPackedDib());
     } catch (const std::runtime_error&) {
         return false;  // a picture that cannot be converted is skipped
     }
-    WriteImage(*dib.Frame(), format, quality, path, scratch);
+    WriteImage(*frame, format, quality, path, scratch);
     return true;
 }
 
@@ -79,7 +77,7 @@ public:
 private:
     void ConvertFile(int index);
     void ConvertFrames(AviFrameSource& source, const QString& outputBase);
-    void Dispatch(std::shared_ptr<const DecodedPicture> picture, const QString& frameBase);
+    void Dispatch(std::shared_ptr<const DecodedPicture> picture, const QString& outputBase, std::int32_t frame);
     // Waits for frames in the order they were dispatched until at most `keep` are in flight, counting
     // what was written and reporting what failed.
     void Collect(std::size_t keep);
@@ -136,8 +134,9 @@ ConversionRun::Outcome Run::Execute()
 
     int count = 0;
     trap_.Run(130, [&] { count = host_.ItemCount(); });
+    // What fails outside the steps of a file (memory, most likely) is reported, and the next file is tried.
     for (int i = 1; i <= count && !host_.StopRequested(); ++i)
-        ConvertFile(i);
+        trap_.Run(322, [&] { ConvertFile(i); });
     if (host_.StopRequested()) {
         Abandon();
         return outcome;
@@ -167,7 +166,8 @@ void Run::ConvertFile(int index)
 
     AviFrameSource source;
     AviFrameSource::Status status = AviFrameSource::Status::FileError;
-    trap_.Run(148, [&] { status = source.Open(path, static_cast<int>(settings_.threads)); });
+    if (!trap_.Run(148, [&] { status = source.Open(path, static_cast<int>(settings_.threads)); }))
+        return;  // reported already, with its cause
     if (status == AviFrameSource::Status::NoDecompressor) {
         Problem(196, kNoDecompressor);
         return;
@@ -199,7 +199,9 @@ void Run::ConvertFrames(AviFrameSource& source, const QString& outputBase)
         trap_.Run(236, [&] { host_.SetBarValue(ConversionHost::Bar::Frames, (double(frame) + 1) / frameCount * 100.0); });
 
         std::shared_ptr<const DecodedPicture> picture;
-        trap_.Run(238, [&] { picture = source.PictureAt(frame); });
+        // A source that failed (out of memory, say) cannot be trusted with the next position.
+        if (!trap_.Run(238, [&] { picture = source.PictureAt(frame); }))
+            return;
         if (!picture) {
             if (source.Exhausted())
                 return;  // a header that claims more frames than the file holds: nothing further to find
@@ -209,11 +211,11 @@ void Run::ConvertFrames(AviFrameSource& source, const QString& outputBase)
                 frame = static_cast<std::int32_t>(std::clamp<std::int64_t>(*first - 1, frame, frameCount - 1));
             continue;
         }
-        Dispatch(std::move(picture), outputBase + QLatin1Char('_') + QString::number(frame));
+        Dispatch(std::move(picture), outputBase, frame);
     }
 }
 
-void Run::Dispatch(std::shared_ptr<const DecodedPicture> picture, const QString& frameBase)
+void Run::Dispatch(std::shared_ptr<const DecodedPicture> picture, const QString& outputBase, std::int32_t frame)
 {
     OutputFormat format = OutputFormat::JPG;
     int quality = 0;
@@ -223,12 +225,18 @@ void Run::Dispatch(std::shared_ptr<const DecodedPicture> picture, const QString&
 
     Collect(2 * pool_.Threads());
     // The picture is converted and encoded on an encoder thread, so decoding never waits for it.
-    auto task = std::make_shared<std::packaged_task<bool()>>(
-        [picture, format, quality, path = frameBase + QLatin1Char('.') + ExtensionOf(format)] {
-            return WriteFrame(*picture, format, quality, path);
-        });
-    inFlight_.push_back(FrameJob{task->get_future(), std::move(picture), WriteLabel(format)});
-    pool_.Post([task] { (*task)(); });
+    trap_.Run(WriteLabel(format), [&] {
+        const QString path = outputBase + QLatin1Char('_') + QString::number(frame) + QLatin1Char('.') + ExtensionOf(format);
+        auto task = std::make_shared<std::packaged_task<bool()>>(
+            [picture, format, quality, path] { return WriteFrame(*picture, format, quality, path); });
+        inFlight_.push_back(FrameJob{task->get_future(), std::move(picture), WriteLabel(format)});
+        try {
+            pool_.Post([task] { (*task)(); });
+        } catch (...) {
+            inFlight_.pop_back();  // never started: nothing to wait for
+            throw;
+        }
+    });
 }
 
 void Run::Collect(std::size_t keep)
@@ -251,8 +259,9 @@ void Run::ShowPreview(const DecodedPicture& picture)
     sincePreview_.start();
     try {
         host_.ShowFrame(std::make_shared<const PackedDib>(picture.ToPackedDib()));
-    } catch (const std::runtime_error&) {
-        // No preview for a picture that cannot be shown; its file was written all the same.
+    } catch (const std::exception&) {
+        // No preview for a picture that cannot be shown (or no memory for it); its file was written
+        // all the same.
     }
 }
 
@@ -269,11 +278,17 @@ ConversionRun::Outcome ConversionRun::Execute(ConversionHost& host, std::atomic<
 {
     if (isConverting.exchange(true))
         return Outcome{};
-    Outcome outcome;
-    {
+    struct ClearWhenDone {
+        std::atomic<bool>& flag;
+        ~ClearWhenDone() { flag = false; }
+    } clear{isConverting};
+    try {
         Run run(host, settings);
-        outcome = run.Execute();
+        return run.Execute();
+    } catch (const std::exception& failure) {
+        // The run could not even be set up (no memory, no thread): say so, as its first step would.
+        ErrorTrap trap(QLatin1String(ErrorReport::kConversionRun), [&](const QString& message) { host.ShowErrorReport(message); });
+        trap.Run(100, [&] { throw; });
+        return Outcome{true, 0, trap.reportsShown()};
     }
-    isConverting = false;
-    return outcome;
 }

@@ -100,7 +100,7 @@ DecodeLoop::Status DecodeLoop::OpenDecoder(int threads)
             return Status::NoDecompressor;
         decoder_->thread_count = tryThreads;
         decoder_->pkt_timebase = stream.time_base;
-        damage_.Watch(*decoder_);
+        watch_.Attach(*decoder_);
         result = avcodec_open2(decoder_.get(), codec, nullptr);
         // Threads that cannot be started (the machine is short of memory) leave decoding on one thread.
         if (result >= 0 || tryThreads == 1)
@@ -188,13 +188,16 @@ void DecodeLoop::StartOverOnOneThread()
 
 bool DecodeLoop::DamageOnSeveralThreads(const AVFrame& picture) const
 {
-    return lateFailures_ && (damage_.Raised() || picture.decode_error_flags != 0 || (picture.flags & AV_FRAME_FLAG_CORRUPT));
+    return lateFailures_ && (watch_.DamageSeen() || picture.decode_error_flags != 0 || (picture.flags & AV_FRAME_FLAG_CORRUPT));
 }
 
 bool DecodeLoop::Next(AVFrame* into, std::int64_t& position)
 {
     while (!drained_) {
         const int received = avcodec_receive_frame(decoder_.get(), into);
+        // A decoder that could not have a picture buffer says at most that a packet failed.
+        if (watch_.OutOfMemory())
+            throw std::bad_alloc();
         if (received == 0 && DamageOnSeveralThreads(*into)) {
             av_frame_unref(into);
             StartOverOnOneThread();

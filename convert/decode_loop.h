@@ -1,6 +1,6 @@
 #pragma once
 
-#include "convert/decoder_damage.h"
+#include "convert/decoder_watch.h"
 #include "convert/ffmpeg_handles.h"
 
 #include <QString>
@@ -59,7 +59,7 @@ private:
     void StartOverOnOneThread();
 
     QString path_;
-    DamageFlag damage_;  // before the decoder, whose threads may raise it until it is freed
+    DecoderWatch watch_;  // before the decoder, whose threads use it until it is freed
     FormatContextPtr format_;
     CodecContextPtr decoder_;
     PacketPtr packet_;

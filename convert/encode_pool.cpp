@@ -1,6 +1,7 @@
 #include "convert/encode_pool.h"
 
 #include <algorithm>
+#include <system_error>
 
 unsigned EncodePool::DefaultThreads()
 {
@@ -10,8 +11,12 @@ unsigned EncodePool::DefaultThreads()
 EncodePool::EncodePool(unsigned threads)
 {
     workers_.reserve(threads);
-    for (unsigned i = 0; i < threads; ++i)
-        workers_.emplace_back([this](std::stop_token stop) { Work(stop); });
+    try {
+        for (unsigned i = 0; i < threads; ++i)
+            workers_.emplace_back([this](std::stop_token stop) { Work(stop); });
+    } catch (const std::system_error&) {
+        // Fewer threads than asked for, possibly none: see Post.
+    }
 }
 
 EncodePool::~EncodePool()
@@ -19,11 +24,16 @@ EncodePool::~EncodePool()
     for (auto& worker : workers_)
         worker.request_stop();
     wake_.notify_all();
-    // jthread joins; jobs still queued are dropped, their futures report a broken promise.
+    // Each worker stops once the queue is empty (Work runs what is queued before it looks at the stop
+    // request), and jthread joins it: every job posted has run by the end.
 }
 
 void EncodePool::Post(std::function<void()> job)
 {
+    if (workers_.empty()) {
+        job();
+        return;
+    }
     {
         std::lock_guard lock(mutex_);
         jobs_.push_back(std::move(job));

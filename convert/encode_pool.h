@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -9,6 +10,8 @@
 #include <vector>
 
 // A fixed set of threads that run jobs in the order they were given. Sized to the machine's cores.
+// Threads that cannot be started (the machine is short of memory) are done without; with none at all,
+// each job runs on the thread that posts it.
 class EncodePool {
 public:
     explicit EncodePool(unsigned threads = DefaultThreads());
@@ -17,7 +20,7 @@ public:
     EncodePool& operator=(const EncodePool&) = delete;
 
     static unsigned DefaultThreads();
-    unsigned Threads() const { return static_cast<unsigned>(workers_.size()); }
+    unsigned Threads() const { return std::max(1u, static_cast<unsigned>(workers_.size())); }
 
     void Post(std::function<void()> job);
 

@@ -59,8 +59,11 @@ void PictureConverter::Prepare(const Source& source)
     const auto format = static_cast<AVPixelFormat>(source.format);
     context_.reset(sws_getContext(source.width, source.height, format, width_, height_, AV_PIX_FMT_BGR24, SWS_BICUBIC,
         nullptr, nullptr, nullptr));
-    if (!context_)
+    if (!context_) {
+        if (sws_isSupportedInput(format) > 0)
+            throw std::bad_alloc();
         throw std::runtime_error("cannot convert pictures of this pixel format");
+    }
     const AVPixFmtDescriptor* descriptor = av_pix_fmt_desc_get(format);
     if (descriptor && !(descriptor->flags & AV_PIX_FMT_FLAG_RGB) && !(descriptor->flags & AV_PIX_FMT_FLAG_PAL)) {
         sws_setColorspaceDetails(context_.get(), sws_getCoefficients(source.colourspace), source.fullRange,
