@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Sets up and runs every test: the normal build and its tests (build/), then one clang build
 # (build-sanitize/) that runs the core tests again under AddressSanitizer and UndefinedBehaviorSanitizer
-# and fuzzes the AVI reader for a minute with libFuzzer. Every step runs even when an earlier one failed;
+# and fuzzes the AVI reader and the writers for half a minute each with libFuzzer. Every step runs even when an earlier one failed;
 # the exit status is non-zero when any failed. Safe to run again: each build only rebuilds what changed.
-# FUZZ_SECONDS sets the length of the fuzzing run (60 by default).
+# FUZZ_SECONDS sets the length of each fuzzing run (30 by default).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -33,7 +33,7 @@ fi
 echo "==> tests (build/)"
 run_ctest "build" --test-dir build || failed+=("tests")
 
-echo "==> core tests under AddressSanitizer and UndefinedBehaviorSanitizer, and the fuzz target (build-sanitize/)"
+echo "==> core tests under AddressSanitizer and UndefinedBehaviorSanitizer, and the fuzz targets (build-sanitize/)"
 # One clang build serves both, light on optimisation and debug info, so CI stays short.
 if [ -f build-sanitize/CMakeCache.txt ] && ! grep -q '^CMAKE_CXX_COMPILER:.*clang' build-sanitize/CMakeCache.txt; then
   rm -rf build-sanitize  # made with another compiler, which CMake cannot switch in place
@@ -47,18 +47,23 @@ if CC=clang CXX=clang++ cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE
    && cmake --build build-sanitize; then
   run_ctest "build-sanitize" --test-dir build-sanitize || failed+=("sanitizer tests")
 
-  echo "==> fuzzing the AVI reader for ${FUZZ_SECONDS:-60} s"
-  fuzzer=build-sanitize/fuzz/avi_fuzzer
-  mkdir -p build-sanitize/fuzz-corpus build-sanitize/fuzz-artifacts
+  # Every input that once made a target crash or hang must pass; then new inputs, from the seeds and
+  # from what earlier runs found. Long runs happen on a developer's machine; this one guards regressions.
   limits=(-max_len=65536 -timeout=10 -rss_limit_mb=2048)
-  # Every input that once made the reader crash or hang must pass; then new inputs, from the seeds
-  # and from what earlier runs found.
-  if ! "$fuzzer" "${limits[@]}" tests/convert/hostile/*.avi; then
-    failed+=("fuzzing regressions")
-  elif ! "$fuzzer" "${limits[@]}" -max_total_time="${FUZZ_SECONDS:-60}" -print_final_stats=1 \
-         -artifact_prefix=build-sanitize/fuzz-artifacts/ build-sanitize/fuzz-corpus fuzz/seeds; then
-    failed+=("fuzzing (the input that failed is in build-sanitize/fuzz-artifacts/)")
-  fi
+  fuzz_target() {
+    local name=$1 regressions=$2 seeds=$3
+    local fuzzer=build-sanitize/fuzz/$name corpus=build-sanitize/fuzz-corpus/$name
+    echo "==> fuzzing: $name for ${FUZZ_SECONDS:-30} s"
+    mkdir -p "$corpus" build-sanitize/fuzz-artifacts
+    if ! "$fuzzer" "${limits[@]}" -runs=0 "$regressions"; then
+      failed+=("fuzzing regressions of $name")
+    elif ! "$fuzzer" "${limits[@]}" -max_total_time="${FUZZ_SECONDS:-30}" -print_final_stats=1 \
+           -artifact_prefix=build-sanitize/fuzz-artifacts/ "$corpus" "$seeds"; then
+      failed+=("fuzzing $name (the input that failed is in build-sanitize/fuzz-artifacts/)")
+    fi
+  }
+  fuzz_target avi_fuzzer tests/convert/hostile fuzz/seeds
+  fuzz_target writer_fuzzer fuzz/writer_seeds fuzz/writer_seeds
 else
   failed+=("sanitizer build")
 fi
