@@ -6,8 +6,10 @@
 #include "convert/decoded_picture.h"
 #include "convert/encode_pool.h"
 #include "convert/frame_limit.h"
+#include "convert/frame_writer.h"
 #include "convert/image_encoder.h"
 #include "convert/output_stems.h"
+#include "convert/thread_budget.h"
 
 #include <algorithm>
 #include <QElapsedTimer>
@@ -41,34 +43,13 @@ struct FrameJob {
     int label = 0;
 };
 
-// Makes the frame's file on an encoder thread. False when the picture had no usable frame.
-bool WriteFrame(const DecodedPicture& picture, OutputFormat format, int quality, const QString& path)
-{
-    thread_local EncodedImage scratch;
-    if (format == OutputFormat::JPG) {
-        // Most video is already in the colours a JPEG holds: no round trip through RGB.
-        if (const std::optional<JpegPlanes> planes = picture.ToJpegPlanes()) {
-            WriteJpeg(*planes, quality, path, scratch);
-            return true;
-        }
-    }
-    std::optional<PackedDib> frame;
-    try {
-        frame.emplace(picture.ToPackedDib());
-    } catch (const std::runtime_error&) {
-        return false;  // a picture that cannot be converted is skipped
-    }
-    WriteImage(*frame, format, quality, path, scratch);
-    return true;
-}
-
 class Run {
 public:
     Run(ConversionHost& host, RunSettings settings)
         : host_(host), trap_(QLatin1String(ErrorReport::kConversionRun), [this](const QString& message) {
               host_.ShowErrorReport(message);
           }),
-          settings_(settings), pool_(settings.threads > 0 ? settings.threads : EncodePool::DefaultThreads())
+          budget_(ThreadBudgetFor(settings.threads)), pool_(budget_.encoders)
     {
     }
 
@@ -102,7 +83,7 @@ private:
     int framesWritten_ = 0;
     int problemsShown_ = 0;
     OutputStems stems_;
-    RunSettings settings_;
+    ThreadBudget budget_;
     EncodePool pool_;
     std::deque<FrameJob> inFlight_;
     QElapsedTimer sincePreview_;
@@ -166,7 +147,7 @@ void Run::ConvertFile(int index)
 
     AviFrameSource source;
     AviFrameSource::Status status = AviFrameSource::Status::FileError;
-    if (!trap_.Run(148, [&] { status = source.Open(path, static_cast<int>(settings_.threads)); }))
+    if (!trap_.Run(148, [&] { status = source.Open(path, budget_.decoder); }))
         return;  // reported already, with its cause
     if (status == AviFrameSource::Status::NoDecompressor) {
         Problem(196, kNoDecompressor);

@@ -1,0 +1,26 @@
+#include "convert/frame_writer.h"
+
+#include "convert/image_encoder.h"
+
+#include <optional>
+#include <stdexcept>
+
+bool WriteFrame(const DecodedPicture& picture, OutputFormat format, int quality, const QString& path)
+{
+    thread_local EncodedImage scratch;
+    if (format == OutputFormat::JPG) {
+        // Most video is already in the colours a JPEG holds: no round trip through RGB.
+        if (const std::optional<JpegPlanes> planes = picture.ToJpegPlanes()) {
+            WriteJpeg(*planes, quality, path, scratch);
+            return true;
+        }
+    }
+    std::optional<PackedDib> frame;
+    try {
+        frame.emplace(picture.ToPackedDib());
+    } catch (const std::runtime_error&) {
+        return false;
+    }
+    WriteImage(*frame, format, quality, path, scratch);
+    return true;
+}
