@@ -1,27 +1,38 @@
-"""The shortest wall time this machine allows for a job, from its decode and encode costs."""
+"""The shortest wall time this machine allows for a job, measured through our own frame source.
+
+A helper of the benchmark (build/bench/frame_cost) decodes the video through the program's reader,
+with the decoder threads a run gives it, and nothing else; then it makes each frame's file from
+those pictures on one thread and counts that thread's CPU time. Decoding can overlap encoding at
+best, and all the work shares the cores."""
 
 import dataclasses
+import json
+import statistics
+import subprocess
 
 
 @dataclasses.dataclass
 class MachineBound:
     decode_wall_s: float   # decoding alone: one decoder cannot go faster
     decode_cpu_s: float
-    encode_cpu_s: float    # everything but decoding, estimated as our CPU time minus decode CPU
+    encode_cpu_s: float    # making every frame's file, measured on those frames
     cores: int
 
     def encode_per_core_s(self):
         return self.encode_cpu_s / self.cores
 
     def bound_s(self):
-        """Decoding overlaps encoding at best, and all the work shares the cores."""
         return max(self.decode_wall_s, (self.decode_cpu_s + self.encode_cpu_s) / self.cores)
 
 
-def machine_bound(decode, ours, cores):
-    """None when our program has no run to estimate the encoding from."""
-    ours_cpu = ours.median_cpu()
-    if ours_cpu is None:
-        return None
-    return MachineBound(decode.median_wall_s, decode.median_cpu_s,
-                        max(0.0, ours_cpu - decode.median_cpu_s), cores)
+def measure_bound(helper, video, image_format, runs, cores):
+    """Medians over `runs` runs of the helper."""
+    samples = []
+    for _ in range(runs):
+        output = subprocess.run([helper, "--format", image_format, "--quality", "85", video],
+                                check=True, capture_output=True, text=True).stdout
+        samples.append(json.loads(output))
+
+    def median(key):
+        return statistics.median(sample[key] for sample in samples)
+    return MachineBound(median("decode_wall_s"), median("decode_cpu_s"), median("encode_cpu_s"), cores)

@@ -12,10 +12,12 @@ import sys
 
 sys.dont_write_bytecode = True  # keep the source folder free of __pycache__
 
+from batch_bench import batch_section, ensure_batch, run_batch  # noqa: E402
 from bench_inputs import INPUTS, ensure_input, output_stem  # noqa: E402
 from bench_report import InputReport, render_markdown, to_json_data  # noqa: E402
 from frame_quality import ffmpeg_rgb  # noqa: E402
-from tool_comparison import Job, compare_format, measure_decode_only  # noqa: E402
+from machine_bound import measure_bound  # noqa: E402
+from tool_comparison import Job, compare_format  # noqa: E402
 from timed_child import ChildLauncher  # noqa: E402
 from tool_jobs import FORMATS, TOOLS  # noqa: E402
 
@@ -47,8 +49,9 @@ def parse_options(argv):
     parser.add_argument("--runs", type=int, default=5, help="runs of each tool per format (5)")
     parser.add_argument("--formats", type=name_list(FORMATS),
                         help="comma-separated formats (all: %s)" % ",".join(FORMATS))
-    parser.add_argument("--inputs", type=name_list(list(INPUTS)), default=["480p", "1080p"],
-                        help="comma-separated inputs among %s (480p,1080p)" % ", ".join(INPUTS))
+    parser.add_argument("--inputs", type=name_list(list(INPUTS) + ["batch"]), default=["480p", "1080p", "batch"],
+                        help="comma-separated inputs among %s, batch (200 short files) "
+                             "(480p,1080p,batch)" % ", ".join(INPUTS))
     parser.add_argument("--long", action="store_true",
                         help="add the 3000-frame 1080p input for the memory check")
     parser.add_argument("--frames", type=int, help="frames of every input instead of its own count")
@@ -65,6 +68,7 @@ def parse_options(argv):
     options = parser.parse_args(argv)
     if options.smoke:
         options.frames, options.runs = SMOKE_FRAMES, 1
+        options.inputs = [name for name in options.inputs if name != "batch"]
     options.formats = options.formats or (SMOKE_FORMATS if options.smoke else list(FORMATS))
     if options.long and "1080p-long" not in options.inputs:
         options.inputs.append("1080p-long")
@@ -84,6 +88,11 @@ def resolve_cli(cli):
     return DEFAULT_CLI
 
 
+def frame_cost_helper(cli):
+    """The benchmark's helper, built beside stillpress-cli."""
+    return os.path.join(os.path.dirname(os.path.dirname(cli)), "bench", "frame_cost")
+
+
 def machine_description(cli):
     model = next((line.split(":", 1)[1].strip() for line in open("/proc/cpuinfo")
                   if line.startswith("model name")), "unknown CPU")
@@ -99,13 +108,14 @@ def bench_input(options, cli, input_name, launcher):
               reference=ffmpeg_rgb(video, recipe.width, recipe.height), runs=options.runs,
               work_dir=os.path.join(options.work, input_name), keep=options.keep, log=log,
               launcher=launcher)
-    log(f"{input_name}: decoding only")
-    decode = measure_decode_only(job)
-    results = {}
+    results, bounds = {}, {}
+    cores = len(os.sched_getaffinity(0))
     for image_format in options.formats:
         log(f"{input_name}: {image_format}")
         results[image_format] = compare_format(job, image_format)
-    return InputReport(input_name, recipe.describe(frames), decode, results), frames
+        log(f"{input_name}: {image_format}, the bound through our own reader and writer")
+        bounds[image_format] = measure_bound(frame_cost_helper(cli), video, image_format, options.runs, cores)
+    return InputReport(input_name, recipe.describe(frames), results, bounds), frames
 
 
 def smoke_problems(report, frames):
@@ -127,8 +137,9 @@ def smoke_problems(report, frames):
                 found.append(f"{where}: a measurement is not positive")
         if not all(results[tool].measurements for tool in TOOLS):
             found.append(f"{report.name} {image_format}: a tool has no successful run")
-    if not (report.decode.median_wall_s > 0 and report.decode.median_cpu_s > 0):
-        found.append(f"{report.name}: decode-only measurement is not positive")
+    for image_format, bound in report.bounds.items():
+        if not (bound.decode_wall_s > 0 and bound.decode_cpu_s > 0 and bound.encode_cpu_s > 0):
+            found.append(f"{report.name} {image_format}: a bound measurement is not positive")
     return found
 
 
@@ -139,15 +150,21 @@ def main(argv):
     load_before = os.getloadavg()[0]
     if load_before > cores / 2:
         log(f"warning: load average {load_before:.1f} on {cores} cores; other work will skew the times")
-    reports, problems = [], []
+    reports, problems, batch = [], [], None
     with ChildLauncher() as launcher:
         for input_name in options.inputs:
+            if input_name == "batch":
+                log("batch of small files")
+                batch = run_batch(cli, ensure_batch(options.cache, log), options.runs, options.work, launcher, log)
+                continue
             report, frames = bench_input(options, cli, input_name, launcher)
             reports.append(report)
             if options.smoke:
                 problems += smoke_problems(report, frames)
     load_averages = (load_before, os.getloadavg()[0])
     print(render_markdown(reports, options.runs, cores, load_averages), end="")
+    if batch:
+        print("\n" + batch_section(batch, options.runs))
     if options.json:
         machine = machine_description(cli) | {"load_averages": load_averages}
         with open(options.json, "w") as out:

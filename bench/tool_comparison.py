@@ -7,7 +7,7 @@ import statistics
 
 from frame_quality import image_rgb, psnr
 from timed_child import ChildFailed
-from tool_jobs import TOOLS, Outputs, decode_only_command, tool_command
+from tool_jobs import TOOLS, Outputs, tool_command
 
 
 @dataclasses.dataclass
@@ -109,17 +109,3 @@ def compare_format(job, image_format):
     if ours.measurements and theirs.measurements and ours.frame_count != theirs.frame_count:
         ours.problems.append(f"{ours.frame_count} files, ffmpeg {theirs.frame_count}")
     return results
-
-
-@dataclasses.dataclass
-class DecodeOnly:
-    median_wall_s: float
-    median_cpu_s: float
-
-
-def measure_decode_only(job):
-    """Decoding the input and nothing else, with ffmpeg's default threads: the least time any run
-    on this input can take on this machine, whatever its encoders."""
-    measurements = [job.launcher.run_timed(decode_only_command(job.video)) for _ in range(job.runs)]
-    return DecodeOnly(statistics.median(m.wall_s for m in measurements),
-                      statistics.median(m.cpu_s for m in measurements))

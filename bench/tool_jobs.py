@@ -15,24 +15,35 @@ def ours_command(cli, video, out_dir, image_format):
             "--output", out_dir, video]
 
 
-def ffmpeg_command(video, out_dir, stem, image_format):
-    command = ["ffmpeg", "-nostdin", "-v", "error", "-i", video, "-start_number", "0"]
+def ffmpeg_options(image_format):
+    """What ffmpeg needs, beyond input and output names, to make files of the same kind as ours."""
     if image_format == "jpg":
-        command += ["-q:v", "3"]
+        return ["-q:v", "3"]
     if image_format == "gif":
         # Without "-f image2" the .gif name picks the animated-GIF muxer and one file is written.
-        command += ["-vf", GIF_PALETTE_FILTER, "-f", "image2", "-c:v", "gif"]
-    return command + [os.path.join(out_dir, f"{stem}_%d.{image_format}")]
+        return ["-vf", GIF_PALETTE_FILTER, "-f", "image2", "-c:v", "gif"]
+    if image_format == "tiff":
+        # From YUV video ffmpeg's TIFF is subsampled YCbCr by default: another, lossy kind of file.
+        return ["-pix_fmt", "rgb24"]
+    return []
+
+
+def ffmpeg_command(video, out_dir, stem, image_format):
+    return (["ffmpeg", "-nostdin", "-v", "error", "-i", video, "-start_number", "0"]
+            + ffmpeg_options(image_format) + [os.path.join(out_dir, f"{stem}_%d.{image_format}")])
+
+
+def ffmpeg_command_text(image_format):
+    """The ffmpeg command of a row, as the report shows it."""
+    options = " ".join(f"'{option}'" if ";" in option or "[" in option else option
+                       for option in ffmpeg_options(image_format))
+    return f"ffmpeg -i IN -start_number 0 {options + ' ' if options else ''}OUT_%d.{image_format}"
 
 
 def tool_command(tool, cli, video, out_dir, stem, image_format):
     if tool == "ours":
         return ours_command(cli, video, out_dir, image_format)
     return ffmpeg_command(video, out_dir, stem, image_format)
-
-
-def decode_only_command(video):
-    return ["ffmpeg", "-nostdin", "-v", "error", "-i", video, "-f", "null", "-"]
 
 
 class Outputs:

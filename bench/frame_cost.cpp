@@ -1,0 +1,118 @@
+// What the frames of one video cost this machine, measured through the program's own frame source
+// and writers, for the benchmark's bound:
+//   - decoding alone, every position in order with the decoder threads a run gives it (wall and CPU);
+//   - making each frame's file from those pictures, one frame at a time on one thread (CPU of that
+//     thread, writing included, into a scratch folder).
+// Prints one JSON object. Usage: frame_cost --format FORMAT [--quality Q] [--threads N] VIDEO
+#include "convert/avi_frame_source.h"
+#include "convert/decoded_picture.h"
+#include "convert/frame_writer.h"
+#include "convert/output_format.h"
+#include "convert/thread_budget.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+
+extern "C" {
+#include <libavutil/log.h>
+}
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <functional>
+#include <optional>
+
+namespace {
+
+double ProcessCpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+double ThreadCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
+// Calls `each` with every picture of the video, position by position as a run asks for them; the
+// number of positions with a picture, or none when the video cannot be opened.
+std::optional<int> ForEachPicture(const QString& video, int decoderThreads,
+    const std::function<void(const DecodedPicture&, std::int32_t)>& each)
+{
+    AviFrameSource source;
+    if (source.Open(video, decoderThreads) != AviFrameSource::Status::Ok)
+        return std::nullopt;
+    int pictures = 0;
+    for (std::int32_t position = source.StartPosition(); position < source.FrameCount(); ++position) {
+        const std::shared_ptr<const DecodedPicture> picture = source.PictureAt(position);
+        if (!picture) {
+            if (source.Exhausted())
+                break;
+            continue;
+        }
+        each(*picture, position);
+        ++pictures;
+    }
+    return pictures;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    av_log_set_level(AV_LOG_QUIET);
+    const QStringList arguments = application.arguments().mid(1);
+    std::optional<OutputFormat> format;
+    int quality = 85;
+    unsigned threads = 0;
+    QString video;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        const QString value = i + 1 < arguments.size() ? arguments[i + 1] : QString();
+        if (argument == QLatin1String("--format") && ++i)
+            format = OutputFormatFromName(value);
+        else if (argument == QLatin1String("--quality") && ++i)
+            quality = value.toInt();
+        else if (argument == QLatin1String("--threads") && ++i)
+            threads = value.toUInt();
+        else
+            video = argument;
+    }
+    if (!format || video.isEmpty()) {
+        std::fprintf(stderr, "usage: frame_cost --format FORMAT [--quality Q] [--threads N] VIDEO\n");
+        return 2;
+    }
+
+    const auto start = std::chrono::steady_clock::now();
+    const double cpuBefore = ProcessCpuSeconds();
+    const std::optional<int> decoded = ForEachPicture(video, ThreadBudgetFor(threads).decoder, [](const DecodedPicture&, std::int32_t) {});
+    const double decodeCpu = ProcessCpuSeconds() - cpuBefore;
+    const double decodeWall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (!decoded) {
+        std::fprintf(stderr, "frame_cost: cannot open %s\n", qPrintable(video));
+        return 1;
+    }
+
+    QTemporaryDir scratch;
+    double encodeCpu = 0;
+    ForEachPicture(video, 1, [&](const DecodedPicture& picture, std::int32_t position) {
+        const QString path = scratch.filePath(QStringLiteral("frame_%1.%2").arg(position).arg(ExtensionOf(*format)));
+        const double before = ThreadCpuSeconds();
+        WriteFrame(picture, *format, quality, path);
+        encodeCpu += ThreadCpuSeconds() - before;
+        QFile::remove(path);
+    });
+    std::printf("{\"frames\": %d, \"decode_wall_s\": %.4f, \"decode_cpu_s\": %.4f, \"encode_cpu_s\": %.4f}\n", *decoded,
+        decodeWall, decodeCpu, encodeCpu);
+    return 0;
+}
