@@ -3,11 +3,6 @@
 #include <algorithm>
 #include <system_error>
 
-unsigned EncodePool::DefaultThreads()
-{
-    return std::max(1u, std::thread::hardware_concurrency());
-}
-
 EncodePool::EncodePool(unsigned threads)
 {
     workers_.reserve(threads);

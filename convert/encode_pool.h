@@ -9,17 +9,16 @@
 #include <thread>
 #include <vector>
 
-// A fixed set of threads that run jobs in the order they were given. Sized to the machine's cores.
+// A fixed set of threads that run jobs in the order they were given.
 // Threads that cannot be started (the machine is short of memory) are done without; with none at all,
 // each job runs on the thread that posts it.
 class EncodePool {
 public:
-    explicit EncodePool(unsigned threads = DefaultThreads());
+    explicit EncodePool(unsigned threads);
     ~EncodePool();
     EncodePool(const EncodePool&) = delete;
     EncodePool& operator=(const EncodePool&) = delete;
 
-    static unsigned DefaultThreads();
     unsigned Threads() const { return std::max(1u, static_cast<unsigned>(workers_.size())); }
 
     void Post(std::function<void()> job);
