@@ -17,6 +17,7 @@ public:
     // The codes the program raises itself.
     static constexpr int kInvalidArgument = 5;
     static constexpr int kOverflow = 6;
+    static constexpr int kTypeMismatch = 13;
     static constexpr int kPermissionDenied = 70;
     static constexpr int kPathNotFound = 76;
 

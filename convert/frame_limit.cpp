@@ -1,8 +1,7 @@
 #include "convert/frame_limit.h"
 
-#include <QRegularExpression>
+#include "common/whole_number.h"
 
-#include <cmath>
 #include <limits>
 
 namespace FrameLimit {
@@ -30,20 +29,9 @@ std::int32_t ForChoice(const QString& choiceText, std::int32_t frameCount, std::
 
 std::int32_t FromAnswer(const QString& answer)
 {
-    static const QRegularExpression number(
-        QStringLiteral(R"(^\s*[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?\s*$)"));
-    if (!number.match(answer).hasMatch())
-        return 0;
-    bool ok = false;
-    const double value = answer.trimmed().toDouble(&ok);
-    if (!ok || std::isnan(value))
-        return 0;
-    // Beyond 32 bits the user means "as many as there are" (or none, below zero).
-    if (value >= static_cast<double>(std::numeric_limits<std::int32_t>::max()))
-        return std::numeric_limits<std::int32_t>::max();
-    if (value <= static_cast<double>(std::numeric_limits<std::int32_t>::min()))
-        return std::numeric_limits<std::int32_t>::min();
-    return static_cast<std::int32_t>(std::nearbyint(value));  // the default rounding mode: halves to even
+    // Beyond 32 bits the user means "as many as there are" (or none, below zero): an overflow gives
+    // the bound on its side.
+    return ReadWholeNumber(answer, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()).value;
 }
 
 }  // namespace FrameLimit

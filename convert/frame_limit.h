@@ -16,8 +16,8 @@ inline const QString kEveryX = QStringLiteral("Save every x frames in AVI as JPG
 // 1000 for those; `current` unchanged for the x choice and any other text.
 std::int32_t ForChoice(const QString& choiceText, std::int32_t frameCount, std::int32_t current);
 
-// The limit an answer to the x prompt gives: a number (sign, decimal point, exponent and surrounding
-// blanks allowed) rounded half to even and held to 32 bits; 0 for anything that is not a number.
+// The limit an answer to the x prompt gives: the answer read as a whole number (ReadWholeNumber),
+// held to 32 bits; a number beyond them gives the bound on its side, anything else 0.
 std::int32_t FromAnswer(const QString& answer);
 
 }  // namespace FrameLimit

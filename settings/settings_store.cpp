@@ -1,11 +1,13 @@
 #include "settings/settings_store.h"
 
+#include "common/failure.h"
 #include "common/path_helpers.h"
-#include "settings/whole_number.h"
+#include "common/whole_number.h"
 
 #include <QVariant>
 
 #include <iterator>
+#include <limits>
 
 namespace {
 
@@ -67,5 +69,15 @@ QString SettingsStore::OutputFolder() const
 
 std::int16_t SettingsStore::FormatNumber() const
 {
-    return WholeNumber16(Read(Key::Option2));
+    const WholeNumber number =
+        ReadWholeNumber(Read(Key::Option2), std::numeric_limits<std::int16_t>::min(), std::numeric_limits<std::int16_t>::max());
+    switch (number.reading) {
+    case WholeNumber::Reading::NotANumber:
+        throw Failure(Failure::kTypeMismatch, QStringLiteral("Type mismatch"));
+    case WholeNumber::Reading::Overflow:
+        throw Failure(Failure::kOverflow, QStringLiteral("Overflow"));
+    case WholeNumber::Reading::Number:
+        break;
+    }
+    return static_cast<std::int16_t>(number.value);
 }

@@ -31,8 +31,8 @@ public:
     // "Output Folder", defaulting to the desktop with one trailing separator. Throws Failure when
     // there is no desktop folder, even when a value is stored (the default is looked up every time).
     QString OutputFolder() const;
-    // "Option2" as a 16-bit whole number. Throws Failure when the text is not a number or lies
-    // outside the 16-bit range.
+    // "Option2" read as a whole number (ReadWholeNumber) of 16 bits. Throws Failure "Type mismatch"
+    // when the text is not a number and "Overflow" when it lies outside -32768 to 32767.
     std::int16_t FormatNumber() const;
 
 private:

@@ -4,7 +4,6 @@
 
 #include "common/failure.h"
 #include "settings/settings_store.h"
-#include "settings/whole_number.h"
 
 #include <QDir>
 #include <QFile>
@@ -87,7 +86,8 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(int, number);
-        QCOMPARE(int(WholeNumber16(text)), number);
+        settings_->Put("Option2", text);
+        QCOMPARE(int(SettingsStore().FormatNumber()), number);
     }
 
     void formatNumberRefusesOtherTexts_data()
@@ -109,8 +109,9 @@ private slots:
         QFETCH(QString, text);
         QFETCH(int, code);
         QFETCH(QString, description);
+        settings_->Put("Option2", text);
         try {
-            WholeNumber16(text);
+            SettingsStore().FormatNumber();
             QFAIL("no failure");
         } catch (const Failure& failure) {
             QCOMPARE(failure.code(), code);
