@@ -17,8 +17,7 @@ ListFilling::ListFilling(Form1& form)
     : QObject(&form),
       form_(form),
       scans_(new ScanQueue([this](const QStringList& batch) {
-          for (const QString& entry : batch)
-              form_.Controls().ListView1->Append(entry);
+          form_.Controls().ListView1->AppendAll(batch);
       }, [this](bool busy) { form_.SetBusy(busy); }, this))
 {
     FileListWidget* list = form.Controls().ListView1;

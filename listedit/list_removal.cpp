@@ -6,8 +6,6 @@
 
 #include <QKeyEvent>
 
-#include <memory>
-
 ListRemoval::ListRemoval(Form1& form) : QObject(&form), form_(form)
 {
     FileListWidget* list = form.Controls().ListView1;
@@ -24,7 +22,7 @@ void ListRemoval::RemoveSelectedEntry()
     const QModelIndexList selected = list->selectionModel()->selectedRows();
     if (selected.isEmpty())
         return;
-    std::unique_ptr<QTreeWidgetItem> removed(list->takeTopLevelItem(selected.front().row()));
+    list->RemoveEntry(selected.front().row());
 }
 
 void ListRemoval::PushButton3_Click()
@@ -32,7 +30,7 @@ void ListRemoval::PushButton3_Click()
     ErrorTrap trap = form_.MakeTrap(ErrorReport::kClearList);
     if (trap.Test(100, [&] { return form_.IsBusy(); }))
         return;
-    trap.Run(100, [&] { form_.Controls().ListView1->clear(); });
+    trap.Run(100, [&] { form_.Controls().ListView1->Clear(); });
 }
 
 bool ListRemoval::eventFilter(QObject* watched, QEvent* event)

@@ -57,14 +57,10 @@ void ListReorder::Carry(QPoint position)
     const QModelIndex hover = list->indexAt(position);
     if (!hover.isValid() || !draggedEntry_.isValid())
         return;
-    QTreeWidgetItem* hoverItem = list->topLevelItem(hover.row());
-    QTreeWidgetItem* draggedItem = list->topLevelItem(draggedEntry_.row());
-    const QString carried = draggedItem->text(0);
-    if (hoverItem->text(0) == carried)
+    if (hover.data().toString() == draggedEntry_.data().toString())
         return;
-    draggedItem->setText(0, hoverItem->text(0));
-    hoverItem->setText(0, carried);
-    list->setCurrentItem(hoverItem);
+    list->SwapEntries(draggedEntry_.row(), hover.row());
+    list->setCurrentIndex(hover);
     draggedEntry_ = hover;
     ScrollNearEdge(hover.row(), position.y());
 }
@@ -73,13 +69,13 @@ void ListReorder::Carry(QPoint position)
 void ListReorder::ScrollNearEdge(int hoverRow, int pointerY)
 {
     FileListWidget* list = form_.Controls().ListView1;
-    const int edge = list->visualItemRect(list->topLevelItem(hoverRow)).height();
+    const int edge = list->visualRect(list->model()->index(hoverRow, 0)).height();
     if (pointerY < edge) {
         if (hoverRow >= 1)
-            list->scrollToItem(list->topLevelItem(hoverRow - 1));
+            list->scrollTo(list->model()->index(hoverRow - 1, 0));
     } else if (pointerY >= list->viewport()->height() - edge) {
         if (hoverRow + 1 < list->Count())
-            list->scrollToItem(list->topLevelItem(hoverRow + 1));
+            list->scrollTo(list->model()->index(hoverRow + 1, 0));
     }
 }
 

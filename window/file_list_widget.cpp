@@ -1,12 +1,14 @@
 #include "window/file_list_widget.h"
 
+#include "filelist/file_list_model.h"
+
 #include <QHeaderView>
 
-FileListWidget::FileListWidget(QWidget* parent) : QTreeWidget(parent)
+FileListWidget::FileListWidget(QWidget* parent) : QTreeView(parent), entries_(new FileListModel(this))
 {
-    setColumnCount(1);
-    setHeaderLabels({QString()});
+    setModel(entries_);
     header()->setStretchLastSection(false);  // the column keeps the width start-up gives it
+    header()->setSectionsClickable(false);   // the header only names the column
     setRootIsDecorated(false);
     setUniformRowHeights(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -15,31 +17,50 @@ FileListWidget::FileListWidget(QWidget* parent) : QTreeWidget(parent)
 
 void FileListWidget::Append(const QString& path)
 {
-    auto* item = new QTreeWidgetItem(QStringList{path});
-    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-    addTopLevelItem(item);
+    entries_->Append({path});
+}
+
+void FileListWidget::AppendAll(const QStringList& paths)
+{
+    entries_->Append(paths);
 }
 
 int FileListWidget::Count() const
 {
-    return topLevelItemCount();
+    return entries_->Count();
 }
 
 QString FileListWidget::Text(int index) const
 {
-    const QTreeWidgetItem* item = topLevelItem(index - 1);
-    return item ? item->text(0) : QString();
+    return entries_->Text(index).value_or(QString());
 }
 
 QStringList FileListWidget::Texts() const
 {
-    return Texts(0, Count() - 1);
+    return entries_->Texts();
 }
 
 QStringList FileListWidget::Texts(int first, int last) const
 {
-    QStringList texts;
-    for (int row = first; row <= last; ++row)
-        texts << topLevelItem(row)->text(0);
-    return texts;
+    return entries_->Texts().mid(first, last - first + 1);
+}
+
+void FileListWidget::SetHeaderText(const QString& text)
+{
+    entries_->SetHeaderText(text);
+}
+
+void FileListWidget::RemoveEntry(int row)
+{
+    entries_->Remove(row);
+}
+
+void FileListWidget::Clear()
+{
+    entries_->Clear();
+}
+
+void FileListWidget::SwapEntries(int first, int second)
+{
+    entries_->Swap(first, second);
 }

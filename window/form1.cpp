@@ -144,7 +144,7 @@ void Form1::Form_Load()
     trap.Run(120, [&] { setWindowTitle(QString::fromLatin1(kCaption)); });
     trap.Run(122, [&] { setWindowIcon(QIcon(QStringLiteral(":/stillpress/stillpress.png"))); });
     trap.Run(124, [&] { applicationTitle_ = DeriveApplicationTitle(QString::fromLatin1(SettingsStore::kApplication)); });
-    trap.Run(126, [&] { c.ListView1->setHeaderLabels({QStringLiteral("AVI File(s)")}); });
+    trap.Run(126, [&] { c.ListView1->SetHeaderText(QStringLiteral("AVI File(s)")); });
     trap.Run(128, [&] { c.ListView1->setColumnWidth(0, Twips{static_cast<qreal>(logicalDpiX())}.ToPixels(7000)); });
     trap.Run(130, [&] { AddFrameChoices(); });
 

@@ -13,14 +13,19 @@ void Fill(FileListWidget& list, const QStringList& texts)
         list.Append(text);
 }
 
+QModelIndex Entry(FileListWidget& list, int row)
+{
+    return list.model()->index(row, 0);
+}
+
 void Select(FileListWidget& list, int row)
 {
-    list.setCurrentItem(list.topLevelItem(row));
+    list.setCurrentIndex(Entry(list, row));
 }
 
 QPoint CenterOf(FileListWidget& list, int row)
 {
-    return list.visualItemRect(list.topLevelItem(row)).center();
+    return list.visualRect(Entry(list, row)).center();
 }
 
 // As the user does it: the first click selects, the second comes as a double-click.
@@ -227,7 +232,7 @@ void ListEditingTest::carryingNearTheBottomEdgeScrollsOneEntryOn()
     QTest::mouseRelease(list.viewport(), Qt::LeftButton, Qt::NoModifier, nearBottom);
     QCOMPARE(window.Entries().at(bottom), texts.at(bottom - 1));
     QVERIFY(scroll->value() > 0);
-    QVERIFY(list.viewport()->rect().contains(list.visualItemRect(list.topLevelItem(bottom + 1))));
+    QVERIFY(list.viewport()->rect().contains(list.visualRect(Entry(list, bottom + 1))));
 }
 
 QTEST_MAIN(ListEditingTest)

@@ -59,8 +59,8 @@ private slots:
         QCOMPARE(form.windowTitle(), QStringLiteral("Stillpress Software"));
         QCOMPARE(form.ApplicationTitle(), QStringLiteral("Stillpress"));
         QVERIFY(!form.windowIcon().isNull());
-        QCOMPARE(c.ListView1->headerItem()->text(0), QStringLiteral("AVI File(s)"));
-        QCOMPARE(c.ListView1->columnCount(), 1);
+        QCOMPARE(c.ListView1->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("AVI File(s)"));
+        QCOMPARE(c.ListView1->model()->columnCount(), 1);
         QCOMPARE(c.ListView1->Count(), 0);
         QStringList entries;
         for (int i = 0; i < c.Combo1->count(); ++i)
