@@ -3,13 +3,12 @@
 #include "convert/output_format.h"
 
 #include <QString>
-#include <QStringList>
 
 #include <mutex>
 
-// What a conversion run reads from the window's controls.
+// What a conversion run reads from the window's option controls. The list's entries are not among
+// them: a run reads those from the list's own model.
 struct ControlValues {
-    QStringList entries;  // the list's texts, in list order
     QString outputFolder;
     QString frameChoice;
     OutputFormat format = OutputFormat::JPG;

@@ -4,12 +4,13 @@
 
 #include <utility>
 
-ConversionDriver::ConversionDriver(QObject* parent, const ControlSnapshot& snapshot, std::atomic<bool>& isConverting,
+ConversionDriver::ConversionDriver(QObject* parent, const FileListModel& entries, const ControlSnapshot& snapshot,
+    std::atomic<bool>& isConverting,
     WindowHost::Dialogs dialogs, std::function<void(const ProgressChanges&)> showProgress)
     : QObject(parent),
       isConverting_(isConverting),
       showProgress_(std::move(showProgress)),
-      host_(*this, snapshot, relay_, AfterPendingProgress(std::move(dialogs)),
+      host_(*this, entries, snapshot, relay_, AfterPendingProgress(std::move(dialogs)),
           [this] { QMetaObject::invokeMethod(this, &ConversionDriver::ProgressPending, Qt::QueuedConnection); })
 {
     throttle_.setSingleShot(true);

@@ -40,11 +40,6 @@ QStringList FileListWidget::Texts() const
     return entries_->Texts();
 }
 
-QStringList FileListWidget::Texts(int first, int last) const
-{
-    return entries_->Texts().mid(first, last - first + 1);
-}
-
 void FileListWidget::SetHeaderText(const QString& text)
 {
     entries_->SetHeaderText(text);

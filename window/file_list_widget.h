@@ -22,7 +22,6 @@ public:
     int Count() const;
     QString Text(int index) const;  // 1-based
     QStringList Texts() const;
-    QStringList Texts(int first, int last) const;  // 0-based rows, both included
     void SetHeaderText(const QString& text);
 
     // Edits; rows are 0-based.

@@ -28,7 +28,7 @@ Form1::Form1(Form1Environment environment, QWidget* parent)
     : QWidget(parent),
       environment_(std::move(environment)),
       controls_(BuildForm1Controls(*this, Twips{static_cast<qreal>(logicalDpiX())})),
-      driver_(this, snapshot_, isConverting_, RunDialogs(), [this](const ProgressChanges& changes) { ShowProgress(changes); })
+      driver_(this, controls_.ListView1->Entries(), snapshot_, isConverting_, RunDialogs(), [this](const ProgressChanges& changes) { ShowProgress(changes); })
 {
     setObjectName(QStringLiteral("Form1"));
     setAttribute(Qt::WA_StyledBackground);  // lets a skin paint the window's own background
@@ -46,8 +46,8 @@ Form1::Form1(Form1Environment environment, QWidget* parent)
 Form1::~Form1()
 {
     driver_.Stop();
-    // The controls outlive this object's members and still signal while they are torn down (the
-    // list's rows go one by one); nothing of that must reach the handlers any more.
+    // The controls outlive this object's members and may still signal while they are torn down;
+    // nothing of that must reach the handlers any more.
     for (QObject* child : findChildren<QObject*>())
         disconnect(child, nullptr, this, nullptr);
 }
@@ -69,38 +69,6 @@ void Form1::ConnectHandlers()
         snapshot_.Update([quality](ControlValues& v) { v.quality = quality; });
     });
     connect(&driver_, &ConversionDriver::Finished, this, [this] { controls_.Creator->clear(); });
-    MirrorListIntoSnapshot();
-}
-
-// The run reads the list from the snapshot; every change of the list's rows is copied over as it
-// happens, appends and removals row by row, anything else whole.
-void Form1::MirrorListIntoSnapshot()
-{
-    QAbstractItemModel* model = controls_.ListView1->model();
-    const auto copyWhole = [this] {
-        const QStringList texts = controls_.ListView1->Texts();
-        snapshot_.Update([&](ControlValues& v) { v.entries = texts; });
-    };
-    connect(model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int first, int last) {
-        const QStringList added = controls_.ListView1->Texts(first, last);
-        snapshot_.Update([&](ControlValues& v) {
-            for (qsizetype i = 0; i < added.size(); ++i)
-                v.entries.insert(first + i, added.at(i));
-        });
-    });
-    connect(model, &QAbstractItemModel::rowsRemoved, this, [this](const QModelIndex&, int first, int last) {
-        snapshot_.Update([&](ControlValues& v) { v.entries.remove(first, last - first + 1); });
-    });
-    connect(model, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
-        const QStringList changed = controls_.ListView1->Texts(topLeft.row(), bottomRight.row());
-        snapshot_.Update([&](ControlValues& v) {
-            for (qsizetype i = 0; i < changed.size(); ++i)
-                v.entries[topLeft.row() + i] = changed.at(i);
-        });
-    });
-    connect(model, &QAbstractItemModel::rowsMoved, this, copyWhole);
-    connect(model, &QAbstractItemModel::modelReset, this, copyWhole);
-    connect(model, &QAbstractItemModel::layoutChanged, this, copyWhole);
 }
 
 ErrorTrap Form1::MakeTrap(const char* location)

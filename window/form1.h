@@ -29,8 +29,6 @@ public:
     void Form_Load();
 
     const Form1Controls& Controls() const { return controls_; }
-    // What a conversion run reads of the controls, kept current with every change of the list.
-    const ControlSnapshot& Snapshot() const { return snapshot_; }
     // Where the files shipped beside the program are looked for.
     const QString& ProgramFolder() const { return environment_.programFolder; }
     SettingsStore& Store() { return store_; }
@@ -64,7 +62,6 @@ protected:
 
 private:
     void ConnectHandlers();
-    void MirrorListIntoSnapshot();
     void AddFrameChoices();
     void SelectFrameChoice(const QString& text);
     void ShowProgress(const ProgressChanges& changes);

@@ -11,24 +11,20 @@ constexpr int kIndexOutOfBounds = 35600;
 
 }  // namespace
 
-WindowHost::WindowHost(QObject& ui, const ControlSnapshot& snapshot, ProgressRelay& relay, Dialogs dialogs,
-    std::function<void()> progressPending)
-    : ui_(ui), snapshot_(snapshot), relay_(relay), dialogs_(std::move(dialogs)), progressPending_(std::move(progressPending))
+WindowHost::WindowHost(QObject& ui, const FileListModel& entries, const ControlSnapshot& snapshot, ProgressRelay& relay,
+    Dialogs dialogs, std::function<void()> progressPending)
+    : ui_(ui), entries_(entries), snapshot_(snapshot), relay_(relay), dialogs_(std::move(dialogs)), progressPending_(std::move(progressPending))
 {
 }
 
 int WindowHost::ItemCount()
 {
-    return snapshot_.Read([](const ControlValues& v) { return static_cast<int>(v.entries.size()); });
+    return entries_.Count();
 }
 
 QString WindowHost::ItemText(int index)
 {
-    const auto text = snapshot_.Read([index](const ControlValues& v) -> std::optional<QString> {
-        if (index < 1 || index > v.entries.size())
-            return std::nullopt;
-        return v.entries.at(index - 1);
-    });
+    const std::optional<QString> text = entries_.Text(index);
     // The list can shrink while a run works through it.
     if (!text)
         throw Failure(kIndexOutOfBounds, QStringLiteral("Index out of bounds"));

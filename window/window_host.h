@@ -1,6 +1,7 @@
 #pragma once
 
 #include "convert/conversion_host.h"
+#include "filelist/file_list_model.h"
 #include "window/control_snapshot.h"
 #include "window/progress_relay.h"
 
@@ -10,8 +11,8 @@
 #include <functional>
 #include <mutex>
 
-// The window's side of a conversion run, called from the run's thread. Inputs come from the
-// control snapshot; dialogs are shown on the user-interface thread while the run's thread waits for
+// The window's side of a conversion run, called from the run's thread. The entries come from the
+// list's model, the other inputs from the control snapshot; dialogs are shown on the user-interface thread while the run's thread waits for
 // the answer (or for a stop); progress goes through the relay, and the window is told only when
 // the relay had nothing pending, so a fast run never floods the user-interface thread.
 class WindowHost final : public ConversionHost {
@@ -25,8 +26,8 @@ public:
 
     // `ui` is an object of the user-interface thread that dialogs are posted to; `progressPending`
     // is called on the run's thread when the relay holds news for the window.
-    WindowHost(QObject& ui, const ControlSnapshot& snapshot, ProgressRelay& relay, Dialogs dialogs,
-        std::function<void()> progressPending);
+    WindowHost(QObject& ui, const FileListModel& entries, const ControlSnapshot& snapshot, ProgressRelay& relay,
+        Dialogs dialogs, std::function<void()> progressPending);
 
     int ItemCount() override;
     QString ItemText(int index) override;
@@ -58,6 +59,7 @@ private:
     void Notify(bool relayWasIdle);
 
     QObject& ui_;
+    const FileListModel& entries_;
     const ControlSnapshot& snapshot_;
     ProgressRelay& relay_;
     Dialogs dialogs_;

@@ -83,7 +83,7 @@ void FolderCommandTest::addsTheTreeInScanOrderAndStoresTheChoices()
     QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
 
     QCOMPARE(window.Entries(), QStringList{QStringLiteral("already listed")} + expected);
-    QCOMPARE(window.SnapshotEntries(), window.Entries());
+    QCOMPARE(window.RunEntries(), window.Entries());
     QCOMPARE(window.Settings().Value(QStringLiteral("Extension")).toString(), answer);
     QCOMPARE(window.Settings().Value(QStringLiteral("LastFolder")).toString(), Native(tree.path()));
 }
@@ -143,7 +143,7 @@ void FolderCommandTest::runningTheCommandTwiceAddsEveryFileTwice()
     }
     QTRY_VERIFY_WITH_TIMEOUT(!window.Form().IsBusy(), 30000);
     QCOMPARE(window.Entries(), expected + expected);
-    QCOMPARE(window.SnapshotEntries(), expected + expected);
+    QCOMPARE(window.RunEntries(), expected + expected);
 }
 
 void FolderCommandTest::closingTheWindowMidScanStopsIt()

@@ -82,7 +82,7 @@ void ListDropTest::droppedFilesAreAppendedUnchanged()
     DragAndDrop(list, *LocalFiles({readme}));
     QTRY_COMPARE_WITH_TIMEOUT(window.Entries(), (QStringList{readme, clip, readme}), 10000);
     QTRY_VERIFY_WITH_TIMEOUT(!window.Form().IsBusy(), 10000);
-    QCOMPARE(window.SnapshotEntries(), window.Entries());
+    QCOMPARE(window.RunEntries(), window.Entries());
 }
 
 void ListDropTest::droppedFoldersAreScannedWithEveryFile()
@@ -94,7 +94,7 @@ void ListDropTest::droppedFoldersAreScannedWithEveryFile()
     DragAndDrop(*window.Form().Controls().ListView1, *LocalFiles({first.path(), second.path()}));
     QTRY_VERIFY_WITH_TIMEOUT(!window.Form().IsBusy(), 10000);
     QCOMPARE(window.Entries(), expected);
-    QCOMPARE(window.SnapshotEntries(), expected);
+    QCOMPARE(window.RunEntries(), expected);
 }
 
 void ListDropTest::mixedDropsKeepTheirOrder()

@@ -76,13 +76,13 @@ void ListEditingTest::deleteAndDoubleClickRemoveTheSelectedEntry()
     Select(list, 0);
     QTest::keyClick(&list, Qt::Key_Delete, Qt::ControlModifier | Qt::AltModifier);
     QCOMPARE(window.Entries(), QStringList{"C"});
-    QCOMPARE(window.SnapshotEntries(), window.Entries());
+    QCOMPARE(window.RunEntries(), window.Entries());
 
     // The first click of a double-click selects the entry under the pointer, the second removes it.
     Fill(list, {QStringLiteral("E")});
     DoubleClick(list, CenterOf(list, 1));
     QCOMPARE(window.Entries(), QStringList{"C"});
-    QCOMPARE(window.SnapshotEntries(), QStringList{"C"});
+    QCOMPARE(window.RunEntries(), QStringList{"C"});
 }
 
 void ListEditingTest::removingNeedsASelectedEntry()
@@ -109,7 +109,7 @@ void ListEditingTest::clearListEmptiesTheList()
     Fill(list, kABC);
     window.Form().Controls().PushButton3->click();
     QVERIFY(window.Entries().isEmpty());
-    QVERIFY(window.SnapshotEntries().isEmpty());
+    QVERIFY(window.RunEntries().isEmpty());
     window.Form().Controls().PushButton3->click();  // an empty list stays empty
     QVERIFY(window.Entries().isEmpty());
     QTest::qWait(50);
@@ -129,7 +129,7 @@ void ListEditingTest::nothingIsRemovedWhileBusy()
     DoubleClick(list, CenterOf(list, 1));
     form.Controls().PushButton3->click();
     QCOMPARE(window.Entries(), kABC);
-    QCOMPARE(window.SnapshotEntries(), kABC);
+    QCOMPARE(window.RunEntries(), kABC);
 
     form.SetBusy(false);
     Select(list, 1);
@@ -153,7 +153,7 @@ void ListEditingTest::carriedEntrySwapsWithEachEntryPassed()
     QTest::mouseRelease(list.viewport(), Qt::LeftButton, Qt::NoModifier, CenterOf(list, 2));
     QCOMPARE(window.Entries(), (QStringList{"B", "C", "A"}));
     QCOMPARE(SelectedRow(list), 2);
-    QCOMPARE(window.SnapshotEntries(), window.Entries());
+    QCOMPARE(window.RunEntries(), window.Entries());
 
     // Moving after the release carries nothing.
     QTest::mouseMove(list.viewport(), CenterOf(list, 0));
@@ -183,7 +183,7 @@ void ListEditingTest::carryingWorksWhileBusy()
     QTest::mouseMove(list.viewport(), CenterOf(list, 1));
     QTest::mouseRelease(list.viewport(), Qt::LeftButton, Qt::NoModifier, CenterOf(list, 1));
     QCOMPARE(window.Entries(), (QStringList{"A", "C", "B"}));
-    QCOMPARE(window.SnapshotEntries(), window.Entries());
+    QCOMPARE(window.RunEntries(), window.Entries());
     QCOMPARE(list.viewport()->cursor().shape(), Qt::WaitCursor);  // the busy pointer stays
 }
 

@@ -1,5 +1,6 @@
 #include "listedit_test_support.h"
 
+#include "filelist/file_list_model.h"
 #include "window/file_list_widget.h"
 
 #include <QAbstractButton>
@@ -9,6 +10,8 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QTest>
+
+#include <thread>
 
 WindowUnderTest::WindowUnderTest(const std::function<void(const QString&)>& prepare, const Adjust& adjust)
 {
@@ -28,9 +31,16 @@ QStringList WindowUnderTest::Entries() const
     return form_->Controls().ListView1->Texts();
 }
 
-QStringList WindowUnderTest::SnapshotEntries() const
+QStringList WindowUnderTest::RunEntries() const
 {
-    return form_->Snapshot().Read([](const ControlValues& values) { return values.entries; });
+    const FileListModel& entries = form_->Controls().ListView1->Entries();
+    QStringList texts;
+    std::thread([&] {
+        const int count = entries.Count();
+        for (int index = 1; index <= count; ++index)
+            texts << entries.Text(index).value_or(QStringLiteral("(gone)"));
+    }).join();
+    return texts;
 }
 
 void MakeFile(const QString& path)

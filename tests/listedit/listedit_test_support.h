@@ -22,8 +22,8 @@ public:
     QString ProgramFolder() const { return programFolder_.path(); }
     ThrowAwaySettings& Settings() { return settings_; }
     QStringList Entries() const;
-    // The entries as the conversion run would read them.
-    QStringList SnapshotEntries() const;
+    // The entries as a conversion run reads them: from a thread of its own, one by one.
+    QStringList RunEntries() const;
 
 private:
     ThrowAwaySettings settings_;

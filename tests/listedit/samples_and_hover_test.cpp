@@ -134,7 +134,7 @@ void SamplesAndHoverTest::samplesAreAddedOnceAndTheQuestionComesEveryTime()
         QVERIFY(answerer.WaitUntilAnswered());
     }
     QCOMPARE(window.Entries(), (QStringList{samples.at(1), samples.at(0), samples.at(2)}));
-    QCOMPARE(window.SnapshotEntries(), window.Entries());
+    QCOMPARE(window.RunEntries(), window.Entries());
     QCOMPARE(questions.size(), std::size_t{2});
     for (const SeenMessageBox& question : questions) {
         QCOMPARE(question.title, QStringLiteral("Stillpress"));
