@@ -1,10 +1,29 @@
 #pragma once
 
 #include <QCursor>
+#include <QObject>
 #include <QString>
 
 #include <optional>
 
+class Form1;
+
 // The pointer shown while an entry is carried through the list: "drag.ico" in the program's folder,
 // read afresh each time; none when the file is missing or unreadable.
 std::optional<QCursor> LoadDragPointer(const QString& programFolder);
+
+// Shows the drag pointer over the list from the moment an entry is taken up until the button is
+// released, when the list's own pointer returns. While the window is busy the list keeps the wait
+// pointer. A missing drag pointer leaves the list's pointer as it is.
+class DragPointer : public QObject {
+    Q_OBJECT
+public:
+    DragPointer(Form1& form, QString programFolder);
+
+private:
+    void Show();
+    void Hide();
+
+    Form1& form_;
+    QString programFolder_;
+};

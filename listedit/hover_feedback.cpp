@@ -34,7 +34,8 @@ HoverFeedback::HoverFeedback(Form1& form) : QObject(&form), form_(form)
         button->setMouseTracking(true);
         button->installEventFilter(this);
     }
-    for (QWidget* area : std::initializer_list<QWidget*>{&form, c.Frame1, c.Frame2, c.Frame3, c.Frame4, c.Text1}) {
+    for (QWidget* area :
+        std::initializer_list<QWidget*>{&form, c.Frame1, c.Frame2, c.Frame3, c.Frame4, c.Text1, c.ListView1->viewport()}) {
         area->setMouseTracking(true);
         area->installEventFilter(this);
     }
@@ -44,7 +45,6 @@ HoverFeedback::HoverFeedback(Form1& form) : QObject(&form), form_(form)
         option->setAttribute(Qt::WA_NoMousePropagation);
     for (QWidget* control : std::initializer_list<QWidget*>{c.Slider1, c.Combo1, c.ProgressBar1, c.ProgressBar2})
         control->setAttribute(Qt::WA_NoMousePropagation);
-    // The list's own move handling applies the rule for the list.
 }
 
 bool HoverFeedback::eventFilter(QObject* watched, QEvent* event)

@@ -2,14 +2,13 @@
 
 #include "common/error_report.h"
 #include "filelist/folder_scan.h"
-#include "listedit/dropped_paths.h"
 #include "listedit/scan_queue.h"
 #include "window/browse_for_folder.h"
 #include "window/file_list_widget.h"
 #include "window/form1.h"
 #include "window/message_boxes.h"
 
-#include <QDropEvent>
+#include <QEvent>
 
 using Key = SettingsStore::Key;
 
@@ -20,10 +19,7 @@ ListFilling::ListFilling(Form1& form)
           form_.Controls().ListView1->AppendAll(batch);
       }, [this](bool busy) { form_.SetBusy(busy); }, this))
 {
-    FileListWidget* list = form.Controls().ListView1;
-    list->setAcceptDrops(true);
-    list->viewport()->setAcceptDrops(true);
-    list->viewport()->installEventFilter(this);
+    connect(form.Controls().ListView1, &FileListWidget::FilesDropped, this, &ListFilling::AddDropped);
     form.installEventFilter(this);  // closing the window stops the scan
     connect(form.Controls().PushButton4, &QPushButton::clicked, this, &ListFilling::PushButton4_Click);
 }
@@ -50,36 +46,14 @@ void ListFilling::PushButton4_Click()
     });
 }
 
-bool ListFilling::eventFilter(QObject* watched, QEvent* event)
+void ListFilling::AddDropped(const QStringList& paths)
 {
-    if (watched == &form_) {
-        if (event->type() == QEvent::Close)
-            scans_->StopAll();
-        return false;
-    }
-    switch (event->type()) {
-    case QEvent::DragEnter:
-    case QEvent::DragMove: {
-        // Data without local files is refused, which shows the no-drop pointer.
-        auto* drag = static_cast<QDragMoveEvent*>(event);
-        if (DroppedLocalPaths(drag->mimeData()).isEmpty())
-            drag->ignore();
-        else
-            drag->acceptProposedAction();
-        return true;
-    }
-    case QEvent::Drop: {
-        auto* drop = static_cast<QDropEvent*>(event);
-        const QStringList paths = DroppedLocalPaths(drop->mimeData());
-        if (paths.isEmpty()) {
-            drop->ignore();
-            return true;
-        }
-        drop->acceptProposedAction();
-        scans_->Enqueue([paths](const ScanCallbacks& callbacks) { return ScanDroppedPaths(paths, callbacks); });
-        return true;
-    }
-    default:
-        return false;
-    }
+    scans_->Enqueue([paths](const ScanCallbacks& callbacks) { return ScanDroppedPaths(paths, callbacks); });
+}
+
+bool ListFilling::eventFilter(QObject*, QEvent* event)
+{
+    if (event->type() == QEvent::Close)
+        scans_->StopAll();
+    return false;
 }

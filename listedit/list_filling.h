@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QStringList>
 
 class Form1;
 class ScanQueue;
@@ -18,6 +19,8 @@ public:
     explicit ListFilling(Form1& form);
 
     void PushButton4_Click();
+    // Files are taken as they are, folders with their whole tree, in the order dropped.
+    void AddDropped(const QStringList& paths);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

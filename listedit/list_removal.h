@@ -4,8 +4,8 @@
 
 class Form1;
 
-// Removing entries: the Delete key (whatever modifiers are held) and a double-click remove the
-// selected entry, "Clear List" removes all. All three do nothing while the window is busy.
+// Removing entries: what the list asks for (the Delete key or a double-click) removes the selected
+// entry, "Clear List" removes all. Both do nothing while the window is busy.
 class ListRemoval : public QObject {
     Q_OBJECT
 public:
@@ -13,9 +13,6 @@ public:
 
     void RemoveSelectedEntry();
     void PushButton3_Click();
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     Form1& form_;

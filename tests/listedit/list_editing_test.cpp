@@ -55,6 +55,7 @@ private slots:
     void nothingIsRemovedWhileBusy();
     void carriedEntrySwapsWithEachEntryPassed();
     void carryingStopsAtAnEntryWithTheSameText();
+    void theLastEntryTakenUpStaysCarriedUntilRemoved();
     void carryingWorksWhileBusy();
     void carriedEntryShowsTheDragPointerUntilReleased();
     void carryingNearTheBottomEdgeScrollsOneEntryOn();
@@ -171,6 +172,32 @@ void ListEditingTest::carryingStopsAtAnEntryWithTheSameText()
     QTest::mouseRelease(list.viewport(), Qt::LeftButton, Qt::NoModifier, CenterOf(list, 2));
     QCOMPARE(window.Entries(), (QStringList{"B", "A", "A"}));
     QCOMPARE(SelectedRow(list), 1);
+}
+
+void ListEditingTest::theLastEntryTakenUpStaysCarriedUntilRemoved()
+{
+    WindowUnderTest window;
+    FileListWidget& list = *window.Form().Controls().ListView1;
+    Fill(list, kABC);
+    const QPoint belowTheEntries(5, list.viewport()->height() - 3);
+    QVERIFY(!list.indexAt(belowTheEntries).isValid());
+
+    // A was taken up by a click; a press below the entries takes nothing new up, so A is carried.
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, CenterOf(list, 0));
+    QTest::mousePress(list.viewport(), Qt::LeftButton, Qt::NoModifier, belowTheEntries);
+    QTest::mouseMove(list.viewport(), CenterOf(list, 1));
+    QTest::mouseRelease(list.viewport(), Qt::LeftButton, Qt::NoModifier, CenterOf(list, 1));
+    QCOMPARE(window.Entries(), (QStringList{"B", "A", "C"}));
+
+    // Once removed, it is carried no more.
+    list.setFocus();
+    QTest::keyClick(&list, Qt::Key_Delete);
+    QCOMPARE(window.Entries(), (QStringList{"B", "C"}));
+    QTest::mousePress(list.viewport(), Qt::LeftButton, Qt::NoModifier, belowTheEntries);
+    QTest::mouseMove(list.viewport(), CenterOf(list, 0));
+    QTest::mouseMove(list.viewport(), CenterOf(list, 1));
+    QTest::mouseRelease(list.viewport(), Qt::LeftButton, Qt::NoModifier, CenterOf(list, 1));
+    QCOMPARE(window.Entries(), (QStringList{"B", "C"}));
 }
 
 void ListEditingTest::carryingWorksWhileBusy()

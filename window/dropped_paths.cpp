@@ -1,4 +1,4 @@
-#include "listedit/dropped_paths.h"
+#include "window/dropped_paths.h"
 
 #include <QDir>
 #include <QMimeData>
