@@ -45,26 +45,22 @@ HoverFeedback::HoverFeedback(Form1& form) : QObject(&form), form_(form)
         option->setAttribute(Qt::WA_NoMousePropagation);
     for (QWidget* control : std::initializer_list<QWidget*>{c.Slider1, c.Combo1, c.ProgressBar1, c.ProgressBar2})
         control->setAttribute(Qt::WA_NoMousePropagation);
+    connect(&form.Busy(), &BusyState::Changed, this, &HoverFeedback::FollowBusyState);
 }
 
 bool HoverFeedback::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == &form_ && event->type() == QEvent::CursorChange)
-        FollowBusyState();
-    else if (event->type() == QEvent::MouseMove)
+    if (event->type() == QEvent::MouseMove)
         ShowHoverPointer(form_, watched->property(kHandProperty).toBool());
     return false;
 }
 
 // Controls with a pointer of their own would hide the window's wait cursor; they take it while busy.
-void HoverFeedback::FollowBusyState()
+void HoverFeedback::FollowBusyState(bool busy)
 {
-    if (form_.IsBusy() == shownBusy_)
-        return;  // a hover change; a pointer carried through the list stays
-    shownBusy_ = form_.IsBusy();
     const Form1Controls& c = form_.Controls();
     QWidget* listArea = c.ListView1->viewport();
-    if (shownBusy_) {
+    if (busy) {
         c.Text1->setCursor(Qt::WaitCursor);
         listArea->setCursor(Qt::WaitCursor);
     } else {

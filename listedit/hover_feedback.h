@@ -17,10 +17,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void FollowBusyState();
+    void FollowBusyState(bool busy);
 
     Form1& form_;
-    bool shownBusy_ = false;
 };
 
 // The hover rule for one control: shows the hand or the default pointer on the window unless busy.

@@ -17,7 +17,7 @@ ListFilling::ListFilling(Form1& form)
       form_(form),
       scans_(new ScanQueue([this](const QStringList& batch) {
           form_.Controls().ListView1->AppendAll(batch);
-      }, [this](bool busy) { form_.SetBusy(busy); }, this))
+      }, [this](bool scanning) { form_.Busy().SetScanning(scanning); }, this))
 {
     connect(form.Controls().ListView1, &FileListWidget::FilesDropped, this, &ListFilling::AddDropped);
     form.installEventFilter(this);  // closing the window stops the scan

@@ -28,6 +28,7 @@ Form1::Form1(Form1Environment environment, QWidget* parent)
     : QWidget(parent),
       environment_(std::move(environment)),
       controls_(BuildForm1Controls(*this, Twips{static_cast<qreal>(logicalDpiX())})),
+      busy_(new BusyState([this] { return driver_.Busy(); }, this)),
       driver_(this, controls_.ListView1->Entries(), snapshot_, isConverting_, RunDialogs(), [this](const ProgressChanges& changes) { ShowProgress(changes); })
 {
     setObjectName(QStringLiteral("Form1"));
@@ -69,6 +70,7 @@ void Form1::ConnectHandlers()
         snapshot_.Update([quality](ControlValues& v) { v.quality = quality; });
     });
     connect(&driver_, &ConversionDriver::Finished, this, [this] { controls_.Creator->clear(); });
+    connect(busy_, &BusyState::Changed, this, &Form1::ShowBusyCursor);
 }
 
 ErrorTrap Form1::MakeTrap(const char* location)
@@ -218,25 +220,14 @@ void Form1::ShowProgress(const ProgressChanges& changes)
             bars[i]->SetText(*changes.text[i]);
     }
     if (changes.busy)
-        ShowBusyCursor();
+        busy_->RunReportTaken();
     if (changes.frame)
         controls_.Creator->setPixmap(FramePreview(*changes.frame, controls_.Creator->size()));
 }
 
-bool Form1::IsBusy() const
+void Form1::ShowBusyCursor(bool busy)
 {
-    return busy_ || driver_.Busy();
-}
-
-void Form1::SetBusy(bool busy)
-{
-    busy_ = busy;
-    ShowBusyCursor();
-}
-
-void Form1::ShowBusyCursor()
-{
-    if (IsBusy())
+    if (busy)
         setCursor(Qt::WaitCursor);
     else
         unsetCursor();
@@ -246,5 +237,6 @@ void Form1::closeEvent(QCloseEvent* event)
 {
     // Closing ends the program at once, a run included; every setting was stored when it changed.
     driver_.Stop();
+    busy_->RunReportTaken();
     event->accept();
 }

@@ -2,6 +2,7 @@
 
 #include "common/error_trap.h"
 #include "settings/settings_store.h"
+#include "window/busy_state.h"
 #include "window/control_snapshot.h"
 #include "window/conversion_driver.h"
 #include "window/form1_controls.h"
@@ -38,9 +39,8 @@ public:
     const QCursor& HandCursor() const { return handCursor_; }
 
     // Busy while a run or a folder scan works; the wait cursor shows on the window meanwhile.
-    bool IsBusy() const;
-    // For work on the user-interface thread, such as the folder scan.
-    void SetBusy(bool busy);
+    bool IsBusy() const { return busy_->IsBusy(); }
+    BusyState& Busy() { return *busy_; }
     bool IsConverting() const { return isConverting_; }
 
     // A trap for a handler that carries one: failures are shown as the error report over this window.
@@ -65,7 +65,7 @@ private:
     void AddFrameChoices();
     void SelectFrameChoice(const QString& text);
     void ShowProgress(const ProgressChanges& changes);
-    void ShowBusyCursor();
+    void ShowBusyCursor(bool busy);
     WindowHost::Dialogs RunDialogs();
 
     Form1Environment environment_;
@@ -75,7 +75,7 @@ private:
     QString applicationTitle_;
     QCursor handCursor_{Qt::PointingHandCursor};
     QString lastFolderDot_;  // the output-side folder memory
-    bool busy_ = false;      // work on this thread, such as a folder scan
+    BusyState* busy_;        // a child of the window
     std::atomic<bool> isConverting_{false};
     ConversionDriver driver_;  // after everything the run reads, so it stops first
 };

@@ -125,14 +125,14 @@ void ListEditingTest::nothingIsRemovedWhileBusy()
     Fill(list, kABC);
     Select(list, 1);
     list.setFocus();
-    form.SetBusy(true);
+    SetScanning(form, true);
     QTest::keyClick(&list, Qt::Key_Delete);
     DoubleClick(list, CenterOf(list, 1));
     form.Controls().PushButton3->click();
     QCOMPARE(window.Entries(), kABC);
     QCOMPARE(window.RunEntries(), kABC);
 
-    form.SetBusy(false);
+    SetScanning(form, false);
     Select(list, 1);
     QTest::keyClick(&list, Qt::Key_Delete);
     QCOMPARE(window.Entries(), (QStringList{"A", "C"}));
@@ -205,7 +205,7 @@ void ListEditingTest::carryingWorksWhileBusy()
     WindowUnderTest window;
     FileListWidget& list = *window.Form().Controls().ListView1;
     Fill(list, kABC);
-    window.Form().SetBusy(true);
+    SetScanning(window.Form(), true);
     QTest::mousePress(list.viewport(), Qt::LeftButton, Qt::NoModifier, CenterOf(list, 2));
     QTest::mouseMove(list.viewport(), CenterOf(list, 1));
     QTest::mouseRelease(list.viewport(), Qt::LeftButton, Qt::NoModifier, CenterOf(list, 1));

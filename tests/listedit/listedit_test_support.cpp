@@ -1,6 +1,7 @@
 #include "listedit_test_support.h"
 
 #include "filelist/file_list_model.h"
+#include "window/busy_state.h"
 #include "window/file_list_widget.h"
 
 #include <QAbstractButton>
@@ -41,6 +42,13 @@ QStringList WindowUnderTest::RunEntries() const
             texts << entries.Text(index).value_or(QStringLiteral("(gone)"));
     }).join();
     return texts;
+}
+
+void SetScanning(Form1& form, bool scanning)
+{
+    auto* busy = form.findChild<BusyState*>();
+    QVERIFY(busy);
+    busy->SetScanning(scanning);
 }
 
 void MakeFile(const QString& path)

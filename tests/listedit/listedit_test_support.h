@@ -31,6 +31,9 @@ private:
     std::unique_ptr<Form1> form_;
 };
 
+// Makes the window busy or idle as a folder scan does, without one.
+void SetScanning(Form1& form, bool scanning);
+
 // Creates an empty file, with the folders above it.
 void MakeFile(const QString& path);
 // Copies a file of the source tree's resources folder into `folder`.

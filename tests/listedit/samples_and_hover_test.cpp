@@ -201,7 +201,7 @@ void SamplesAndHoverTest::busyPointerSurvivesHovering()
     WindowUnderTest window;  // no cursor file: the toolkit's pointing hand
     Form1& form = window.Form();
     const Form1Controls& c = form.Controls();
-    form.SetBusy(true);
+    SetScanning(form, true);
     QCOMPARE(form.cursor().shape(), Qt::WaitCursor);
     QCOMPARE(c.Text1->cursor().shape(), Qt::WaitCursor);
     QCOMPARE(c.ListView1->viewport()->cursor().shape(), Qt::WaitCursor);
@@ -212,7 +212,7 @@ void SamplesAndHoverTest::busyPointerSurvivesHovering()
         QCOMPARE(form.cursor().shape(), Qt::WaitCursor);
     }
 
-    form.SetBusy(false);
+    SetScanning(form, false);
     QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
     QCOMPARE(c.Text1->cursor().shape(), Qt::IBeamCursor);
     QTest::mouseMove(c.PushButton2);
