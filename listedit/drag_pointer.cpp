@@ -1,8 +1,8 @@
 #include "listedit/drag_pointer.h"
 
 #include "common/path_helpers.h"
+#include "window/busy_state.h"
 #include "window/file_list_widget.h"
-#include "window/form1.h"
 
 #include <QPixmap>
 
@@ -16,24 +16,23 @@ std::optional<QCursor> LoadDragPointer(const QString& programFolder)
     return QCursor(image);  // hot spot in the middle
 }
 
-DragPointer::DragPointer(Form1& form, QString programFolder)
-    : QObject(&form), form_(form), programFolder_(std::move(programFolder))
+DragPointer::DragPointer(FileListWidget& list, const BusyState& busy, QString programFolder)
+    : list_(list), busy_(busy), programFolder_(std::move(programFolder))
 {
-    FileListWidget* list = form.Controls().ListView1;
-    connect(list, &FileListWidget::CarryStarted, this, &DragPointer::Show);
-    connect(list, &FileListWidget::CarryEnded, this, &DragPointer::Hide);
+    connect(&list, &FileListWidget::CarryStarted, this, &DragPointer::Show);
+    connect(&list, &FileListWidget::CarryEnded, this, &DragPointer::Hide);
 }
 
 void DragPointer::Show()
 {
-    if (form_.IsBusy())
+    if (busy_.IsBusy())
         return;
     if (const std::optional<QCursor> pointer = LoadDragPointer(programFolder_))
-        form_.Controls().ListView1->viewport()->setCursor(*pointer);
+        list_.viewport()->setCursor(*pointer);
 }
 
 void DragPointer::Hide()
 {
-    if (!form_.IsBusy())
-        form_.Controls().ListView1->viewport()->unsetCursor();
+    if (!busy_.IsBusy())
+        list_.viewport()->unsetCursor();
 }

@@ -6,7 +6,8 @@
 
 #include <optional>
 
-class Form1;
+class BusyState;
+class FileListWidget;
 
 // The pointer shown while an entry is carried through the list: "drag.ico" in the program's folder,
 // read afresh each time; none when the file is missing or unreadable.
@@ -18,12 +19,13 @@ std::optional<QCursor> LoadDragPointer(const QString& programFolder);
 class DragPointer : public QObject {
     Q_OBJECT
 public:
-    DragPointer(Form1& form, QString programFolder);
+    DragPointer(FileListWidget& list, const BusyState& busy, QString programFolder);
 
 private:
     void Show();
     void Hide();
 
-    Form1& form_;
+    FileListWidget& list_;
+    const BusyState& busy_;
     QString programFolder_;
 };

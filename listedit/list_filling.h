@@ -3,12 +3,15 @@
 #include <QObject>
 #include <QStringList>
 
-class Form1;
+class BusyState;
+class FileListWidget;
 class ScanQueue;
+class SettingsStore;
+class WindowDialogs;
 
 // Fills the list from folders: the "Add All AVI Files In Folder" command and files and folders
-// dropped on the list. Folder trees are scanned off the user-interface thread while the window
-// shows itself busy; the entries are appended in the scan's order as they come.
+// dropped on the list. Folder trees are scanned off the user-interface thread while the window is
+// busy scanning; the entries are appended in the scan's order as they come.
 class ListFilling : public QObject {
     Q_OBJECT
 public:
@@ -16,16 +19,17 @@ public:
         "Enter file extension to load:\r\r(* for all files, txt for all txt files, doc for all doc files, etc.)";
     static constexpr const char* kFolderPrompt = "Please select folder:";
 
-    explicit ListFilling(Form1& form);
+    // Reads and stores "Extension" and "LastFolder"; appends to `list` and takes its drops.
+    ListFilling(FileListWidget& list, BusyState& busy, SettingsStore& store, const WindowDialogs& dialogs);
 
     void PushButton4_Click();
     // Files are taken as they are, folders with their whole tree, in the order dropped.
     void AddDropped(const QStringList& paths);
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    // Stops the running scan and forgets the waiting ones (the window is closing).
+    void StopScans();
 
 private:
-    Form1& form_;
-    ScanQueue* scans_;
+    SettingsStore& store_;
+    const WindowDialogs& dialogs_;
+    ScanQueue* scans_;  // a child of this object
 };

@@ -1,26 +1,27 @@
 #include "listedit/list_removal.h"
 
 #include "common/error_report.h"
+#include "window/busy_state.h"
 #include "window/file_list_widget.h"
-#include "window/form1.h"
+#include "window/window_dialogs.h"
 
-ListRemoval::ListRemoval(Form1& form) : QObject(&form), form_(form)
+ListRemoval::ListRemoval(FileListWidget& list, const BusyState& busy, const WindowDialogs& dialogs)
+    : list_(list), busy_(busy), dialogs_(dialogs)
 {
-    connect(form.Controls().ListView1, &FileListWidget::RemovalAsked, this, &ListRemoval::RemoveSelectedEntry);
-    connect(form.Controls().PushButton3, &QPushButton::clicked, this, &ListRemoval::PushButton3_Click);
+    connect(&list, &FileListWidget::RemovalAsked, this, &ListRemoval::RemoveSelectedEntry);
 }
 
 void ListRemoval::RemoveSelectedEntry()
 {
-    if (form_.IsBusy())
+    if (busy_.IsBusy())
         return;
-    form_.Controls().ListView1->RemoveSelectedEntry();
+    list_.RemoveSelectedEntry();
 }
 
 void ListRemoval::PushButton3_Click()
 {
-    ErrorTrap trap = form_.MakeTrap(ErrorReport::kClearList);
-    if (trap.Test(100, [&] { return form_.IsBusy(); }))
+    ErrorTrap trap = dialogs_.MakeTrap(ErrorReport::kClearList);
+    if (trap.Test(100, [&] { return busy_.IsBusy(); }))
         return;
-    trap.Run(100, [&] { form_.Controls().ListView1->Clear(); });
+    trap.Run(100, [&] { list_.Clear(); });
 }

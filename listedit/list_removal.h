@@ -2,18 +2,22 @@
 
 #include <QObject>
 
-class Form1;
+class BusyState;
+class FileListWidget;
+class WindowDialogs;
 
 // Removing entries: what the list asks for (the Delete key or a double-click) removes the selected
 // entry, "Clear List" removes all. Both do nothing while the window is busy.
 class ListRemoval : public QObject {
     Q_OBJECT
 public:
-    explicit ListRemoval(Form1& form);
+    ListRemoval(FileListWidget& list, const BusyState& busy, const WindowDialogs& dialogs);
 
     void RemoveSelectedEntry();
     void PushButton3_Click();
 
 private:
-    Form1& form_;
+    FileListWidget& list_;
+    const BusyState& busy_;
+    const WindowDialogs& dialogs_;
 };

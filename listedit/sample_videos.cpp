@@ -3,47 +3,46 @@
 #include "common/error_report.h"
 #include "common/path_helpers.h"
 #include "filelist/sample_snapshot.h"
+#include "settings/settings_store.h"
 #include "window/file_list_widget.h"
-#include "window/form1.h"
+#include "window/window_dialogs.h"
 
-#include <QMessageBox>
+#include <utility>
 
 using Key = SettingsStore::Key;
 
 namespace {
 
-bool AskYesNo(QWidget* parent, const QString& title, const QString& question)
+QString SamplesFolder(const QString& programFolder)
 {
-    QMessageBox box(QMessageBox::NoIcon, title, question, QMessageBox::Yes | QMessageBox::No, parent);
-    box.setTextFormat(Qt::PlainText);
-    return box.exec() == QMessageBox::Yes;
-}
-
-QString SamplesFolder(const Form1& form)
-{
-    return JoinPath(form.ProgramFolder(), QStringLiteral("Samples"));
+    return JoinPath(programFolder, QStringLiteral("Samples"));
 }
 
 }  // namespace
 
-void RecordSampleSnapshot(Form1& form)
+void RecordSampleSnapshot(SettingsStore& store, const QString& programFolder)
 {
-    form.Store().Write(Key::Snapshot, SampleSnapshotValue(form.ProgramFolder()));
+    store.Write(Key::Snapshot, SampleSnapshotValue(programFolder));
 }
 
-void LoadSampleVideos(Form1& form, const FolderOpener& openFolder)
+SampleVideos::SampleVideos(FileListWidget& list, const SettingsStore& store, QString programFolder,
+    const WindowDialogs& dialogs, FolderOpener openFolder)
+    : list_(list), store_(store), programFolder_(std::move(programFolder)), dialogs_(dialogs), openFolder_(std::move(openFolder))
 {
-    FileListWidget* list = form.Controls().ListView1;
+}
+
+void SampleVideos::PushButton5_Click()
+{
+    ErrorTrap trap = dialogs_.MakeTrap(ErrorReport::kLoadSamples);
+    trap.Run(100, [&] { LoadSampleVideos(); });
+}
+
+void SampleVideos::LoadSampleVideos()
+{
     // Nothing recorded reads as the text of a false truth value, which names no file.
-    const QString recorded = form.Store().Read(Key::Snapshot, QStringLiteral("False"));
-    for (const QString& path : SampleVideosToLoad(recorded, list->Texts()))
-        list->Append(path);
-    if (AskYesNo(&form, form.ApplicationTitle(), QString::fromLatin1(kOpenSamplesQuestion)) && openFolder)
-        openFolder(QUrl::fromLocalFile(JoinPath(SamplesFolder(form), QString())));
-}
-
-void PushButton5_Click(Form1& form, const FolderOpener& openFolder)
-{
-    ErrorTrap trap = form.MakeTrap(ErrorReport::kLoadSamples);
-    trap.Run(100, [&] { LoadSampleVideos(form, openFolder); });
+    const QString recorded = store_.Read(Key::Snapshot, QStringLiteral("False"));
+    for (const QString& path : SampleVideosToLoad(recorded, list_.Texts()))
+        list_.Append(path);
+    if (dialogs_.AskYesNo(QString::fromLatin1(kOpenSamplesQuestion)) && openFolder_)
+        openFolder_(QUrl::fromLocalFile(JoinPath(SamplesFolder(programFolder_), QString())));
 }

@@ -3,14 +3,17 @@
 #include "common/error_report.h"
 #include "common/path_helpers.h"
 #include "convert/frame_limit.h"
-#include "listedit/list_editing.h"
+#include "listedit/drag_pointer.h"
+#include "listedit/hover_feedback.h"
+#include "listedit/list_filling.h"
+#include "listedit/list_removal.h"
+#include "listedit/sample_videos.h"
 #include "window/add_files_dialog.h"
 #include "window/application_title.h"
-#include "window/browse_for_folder.h"
+#include "window/busy_state.h"
 #include "window/cursor_file.h"
 #include "window/file_list_widget.h"
 #include "window/frame_preview.h"
-#include "window/message_boxes.h"
 #include "window/skin.h"
 #include "window/text_progress_bar.h"
 
@@ -28,6 +31,7 @@ Form1::Form1(Form1Environment environment, QWidget* parent)
     : QWidget(parent),
       environment_(std::move(environment)),
       controls_(BuildForm1Controls(*this, Twips{static_cast<qreal>(logicalDpiX())})),
+      dialogs_(*this, applicationTitle_),
       busy_(new BusyState([this] { return driver_.Busy(); }, this)),
       driver_(this, controls_.ListView1->Entries(), snapshot_, isConverting_, RunDialogs(), [this](const ProgressChanges& changes) { ShowProgress(changes); })
 {
@@ -40,8 +44,8 @@ Form1::Form1(Form1Environment environment, QWidget* parent)
         v.quality = controls_.Slider1->value();
         v.format = OutputFormat::JPG;
     });
+    MakeListEditing();
     ConnectHandlers();
-    AttachListEditing(*this, environment_);
 }
 
 Form1::~Form1()
@@ -58,6 +62,9 @@ void Form1::ConnectHandlers()
     const Form1Controls& c = controls_;
     connect(c.PushButton1, &QPushButton::clicked, this, &Form1::PushButton1_Click);
     connect(c.PushButton2, &QPushButton::clicked, this, &Form1::PushButton2_Click);
+    connect(c.PushButton3, &QPushButton::clicked, this, [this] { listRemoval_->PushButton3_Click(); });
+    connect(c.PushButton4, &QPushButton::clicked, this, [this] { listFilling_->PushButton4_Click(); });
+    connect(c.PushButton5, &QPushButton::clicked, this, [this] { sampleVideos_->PushButton5_Click(); });
     connect(c.PushButton7, &QPushButton::clicked, this, &Form1::PushButton7_Click);
     connect(c.OptionGroup, &QButtonGroup::idToggled, this, [this](int number, bool checked) {
         if (checked)
@@ -73,19 +80,30 @@ void Form1::ConnectHandlers()
     connect(busy_, &BusyState::Changed, this, &Form1::ShowBusyCursor);
 }
 
-ErrorTrap Form1::MakeTrap(const char* location)
+// Each part gets the controls and the state it uses, and nothing else of the window.
+void Form1::MakeListEditing()
 {
-    return ErrorTrap(QString::fromLatin1(location), [this](const QString& message) { ShowErrorReportBox(this, message); });
-}
+    const Form1Controls& c = controls_;
+    FileListWidget& list = *c.ListView1;
+    listFilling_ = std::make_unique<ListFilling>(list, *busy_, store_, dialogs_);
+    listRemoval_ = std::make_unique<ListRemoval>(list, *busy_, dialogs_);
+    dragPointer_ = std::make_unique<DragPointer>(list, *busy_, environment_.programFolder);
+    sampleVideos_ = std::make_unique<SampleVideos>(list, store_, environment_.programFolder, dialogs_, environment_.openFolder);
 
-void Form1::ShowMessage(const QString& text)
-{
-    ShowMessageBox(this, applicationTitle_, text);
+    HoverFeedback::Areas areas;
+    areas.window = this;
+    areas.buttons = {c.PushButton1, c.PushButton2, c.PushButton3, c.PushButton4, c.PushButton5, c.PushButton7};
+    areas.plain = {this, c.Frame1, c.Frame2, c.Frame3, c.Frame4, c.Text1, list.viewport()};
+    areas.withoutRule = {c.Slider1, c.Combo1, c.ProgressBar1, c.ProgressBar2};
+    areas.withoutRule.insert(areas.withoutRule.end(), c.Option.begin(), c.Option.end());
+    areas.folderBox = c.Text1;
+    areas.listArea = list.viewport();
+    hoverFeedback_ = std::make_unique<HoverFeedback>(std::move(areas), *busy_, handCursor_);
 }
 
 void Form1::Form_Load()
 {
-    ErrorTrap trap = MakeTrap(ErrorReport::kFormLoad);
+    ErrorTrap trap = dialogs_.MakeTrap(ErrorReport::kFormLoad);
     const Form1Controls& c = controls_;
     const QDir programFolder(environment_.programFolder);
 
@@ -106,7 +124,7 @@ void Form1::Form_Load()
         if (trap.Test(label, [&] { return store_.Read(Key::Snapshot, QString()).isEmpty(); })) {
             trap.Run(label + 2, [&] {
                 if (environment_.firstRunSampleStep)
-                    environment_.firstRunSampleStep(*this);
+                    environment_.firstRunSampleStep(store_, environment_.programFolder);
             });
         }
     }
@@ -172,7 +190,7 @@ void Form1::Text1_Change(const QString& text)
 
 void Form1::PushButton1_Click()
 {
-    ErrorTrap trap = MakeTrap(ErrorReport::kAddFiles);
+    ErrorTrap trap = dialogs_.MakeTrap(ErrorReport::kAddFiles);
     QStringList entries;
     trap.Run(100, [&] { entries = ChooseFilesToAdd(this); });
     for (const QString& entry : std::as_const(entries))
@@ -186,10 +204,10 @@ void Form1::PushButton2_Click()
 
 void Form1::PushButton7_Click()
 {
-    ErrorTrap trap = MakeTrap(ErrorReport::kBrowseOutput);
+    ErrorTrap trap = dialogs_.MakeTrap(ErrorReport::kBrowseOutput);
     trap.Run(100, [&] { lastFolderDot_ = store_.Read(Key::LastFolderDot); });
     QString picked;
-    trap.Run(102, [&] { picked = BrowseForFolder(this, QStringLiteral("Please select folder:"), lastFolderDot_); });
+    trap.Run(102, [&] { picked = dialogs_.PickFolder(QStringLiteral("Please select folder:"), lastFolderDot_); });
     if (!trap.Test(104, [&] { return !picked.isEmpty(); }))
         return;
     trap.Run(106, [&] {
@@ -202,11 +220,11 @@ void Form1::PushButton7_Click()
 WindowHost::Dialogs Form1::RunDialogs()
 {
     return {
-        [this](const QString& text) { ShowMessage(text); },
+        [this](const QString& text) { dialogs_.ShowMessage(text); },
         [this](const QString& prompt, const QString& title, const QString& defaultText) {
-            return AskTextBox(this, title.isEmpty() ? applicationTitle_ : title, prompt, defaultText);
+            return dialogs_.AskText(prompt, defaultText, title);
         },
-        [this](const QString& message) { ShowErrorReportBox(this, message); },
+        [this](const QString& message) { dialogs_.ShowErrorReport(message); },
     };
 }
 
@@ -225,6 +243,11 @@ void Form1::ShowProgress(const ProgressChanges& changes)
         controls_.Creator->setPixmap(FramePreview(*changes.frame, controls_.Creator->size()));
 }
 
+bool Form1::IsBusy() const
+{
+    return busy_->IsBusy();
+}
+
 void Form1::ShowBusyCursor(bool busy)
 {
     if (busy)
@@ -238,5 +261,6 @@ void Form1::closeEvent(QCloseEvent* event)
     // Closing ends the program at once, a run included; every setting was stored when it changed.
     driver_.Stop();
     busy_->RunReportTaken();
+    listFilling_->StopScans();
     event->accept();
 }

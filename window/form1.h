@@ -1,23 +1,29 @@
 #pragma once
 
-#include "common/error_trap.h"
 #include "settings/settings_store.h"
-#include "window/busy_state.h"
 #include "window/control_snapshot.h"
 #include "window/conversion_driver.h"
 #include "window/form1_controls.h"
 #include "window/form1_environment.h"
+#include "window/window_dialogs.h"
 
 #include <QCursor>
 #include <QWidget>
 
 #include <atomic>
+#include <memory>
 
+class BusyState;
+class DragPointer;
+class HoverFeedback;
+class ListFilling;
+class ListRemoval;
+class SampleVideos;
 struct ProgressChanges;
 
-// The main window: its controls, its start-up and the handlers of the list, the output options and
-// the conversion run. Features that attach later (list editing, the folder scan, samples, hover)
-// reach the controls through Controls() and report failures through MakeTrap().
+// The main window: its controls, its start-up, the handlers of the add-files button, the output
+// options and the conversion run, and the parts that fill and edit the list, each given only the
+// controls and state it uses.
 class Form1 : public QWidget {
     Q_OBJECT
 public:
@@ -30,25 +36,18 @@ public:
     void Form_Load();
 
     const Form1Controls& Controls() const { return controls_; }
-    // Where the files shipped beside the program are looked for.
-    const QString& ProgramFolder() const { return environment_.programFolder; }
-    SettingsStore& Store() { return store_; }
+    // Busy while a run or a folder scan works; the wait cursor shows on the window meanwhile.
+    bool IsBusy() const;
+    bool IsConverting() const { return isConverting_; }
     // The title of message boxes and prompts that name none of their own.
     const QString& ApplicationTitle() const { return applicationTitle_; }
     // The pointer the push buttons show when hovered: the hand cursor file, else the toolkit's hand.
     const QCursor& HandCursor() const { return handCursor_; }
 
-    // Busy while a run or a folder scan works; the wait cursor shows on the window meanwhile.
-    bool IsBusy() const { return busy_->IsBusy(); }
-    BusyState& Busy() { return *busy_; }
-    bool IsConverting() const { return isConverting_; }
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
-    // A trap for a handler that carries one: failures are shown as the error report over this window.
-    ErrorTrap MakeTrap(const char* location);
-
-    // Message boxes titled with the application title.
-    void ShowMessage(const QString& text);
-
+private:
     // Handlers.
     void PushButton1_Click();  // add files by dialog
     void PushButton2_Click();  // start converting
@@ -57,11 +56,8 @@ public:
     void Combo1_Change(const QString& text);
     void Text1_Change(const QString& text);
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
-private:
     void ConnectHandlers();
+    void MakeListEditing();
     void AddFrameChoices();
     void SelectFrameChoice(const QString& text);
     void ShowProgress(const ProgressChanges& changes);
@@ -75,7 +71,14 @@ private:
     QString applicationTitle_;
     QCursor handCursor_{Qt::PointingHandCursor};
     QString lastFolderDot_;  // the output-side folder memory
-    BusyState* busy_;        // a child of the window
+    WindowDialogs dialogs_;
+    BusyState* busy_;  // a child of the window
     std::atomic<bool> isConverting_{false};
+    // The parts that fill and edit the list; they go before the state they were given.
+    std::unique_ptr<ListFilling> listFilling_;
+    std::unique_ptr<ListRemoval> listRemoval_;
+    std::unique_ptr<DragPointer> dragPointer_;
+    std::unique_ptr<SampleVideos> sampleVideos_;
+    std::unique_ptr<HoverFeedback> hoverFeedback_;
     ConversionDriver driver_;  // after everything the run reads, so it stops first
 };

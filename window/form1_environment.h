@@ -5,7 +5,7 @@
 
 #include <functional>
 
-class Form1;
+class SettingsStore;
 
 // What start-up takes from outside the window: where the program lives, chance, and the system's
 // browser. The program uses Standard(); tests put in their own.
@@ -17,8 +17,9 @@ struct Form1Environment {
     // A whole number from 1 to 100; a 7 opens the home page.
     std::function<int()> drawOneToHundred;
     std::function<void(const QUrl&)> openHomePage;
-    // Records the sample videos on a first start (RecordSampleSnapshot); empty: nothing is recorded.
-    std::function<void(Form1&)> firstRunSampleStep;
+    // Records the sample videos of the program's folder on a first start (RecordSampleSnapshot);
+    // empty: nothing is recorded.
+    std::function<void(SettingsStore& store, const QString& programFolder)> firstRunSampleStep;
     // Shows a folder in the system's file manager (the Samples folder, when the user asks).
     std::function<void(const QUrl&)> openFolder;
 

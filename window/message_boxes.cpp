@@ -21,6 +21,13 @@ void ShowMessageBox(QWidget* parent, const QString& title, const QString& text)
     ShowBox(parent, QMessageBox::NoIcon, title, text);
 }
 
+bool AskYesNoBox(QWidget* parent, const QString& title, const QString& question)
+{
+    QMessageBox box(QMessageBox::NoIcon, title, ScreenText(question), QMessageBox::Yes | QMessageBox::No, parent);
+    box.setTextFormat(Qt::PlainText);
+    return box.exec() == QMessageBox::Yes;
+}
+
 void ShowErrorReportBox(QWidget* parent, const QString& message)
 {
     ShowBox(parent, QMessageBox::Warning, QString::fromLatin1(ErrorReport::kTitle), message);

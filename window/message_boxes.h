@@ -11,6 +11,9 @@
 // A plain message with one OK button and no icon.
 void ShowMessageBox(QWidget* parent, const QString& title, const QString& text);
 
+// A question with the buttons Yes and No and no icon; true for Yes.
+bool AskYesNoBox(QWidget* parent, const QString& title, const QString& question);
+
 // The "Application Error" report: warning icon, one OK button.
 void ShowErrorReportBox(QWidget* parent, const QString& message);
 

@@ -323,10 +323,10 @@ private slots:
             bench_->settings.Put("Snapshot", storedBefore);
         int calls = 0;
         Form1Environment environment = QuietEnvironment(bench_->programFolder.path());
-        environment.firstRunSampleStep = [&](Form1& form) {
+        environment.firstRunSampleStep = [&](SettingsStore& store, const QString&) {
             ++calls;
             if (!stepStores.isEmpty())
-                form.Store().Write(SettingsStore::Key::Snapshot, stepStores);
+                store.Write(SettingsStore::Key::Snapshot, stepStores);
         };
 
         Form1 form(environment);
