@@ -23,7 +23,9 @@ struct ProgressChanges;
 
 // The main window: its controls, its start-up, the handlers of the add-files button, the output
 // options and the conversion run, and the parts that fill and edit the list, each given only the
-// controls and state it uses.
+// controls and state it uses. Nothing of its inside is open: others find its controls by their
+// object names, as a user finds them by their captions, and read its busy state, conversion flag,
+// title and hand pointer.
 class Form1 : public QWidget {
     Q_OBJECT
 public:
@@ -35,7 +37,6 @@ public:
     // The start-up sequence; runs once, before the window is first shown.
     void Form_Load();
 
-    const Form1Controls& Controls() const { return controls_; }
     // Busy while a run or a folder scan works; the wait cursor shows on the window meanwhile.
     bool IsBusy() const;
     bool IsConverting() const { return isConverting_; }

@@ -60,13 +60,13 @@ void FolderCommandTest::addsTheTreeInScanOrderAndStoresTheChoices()
     WindowUnderTest window;
     window.Settings().Put(QStringLiteral("LastFolder"), lastFolder.path());
     Form1& form = window.Form();
-    form.Controls().ListView1->Append(QStringLiteral("already listed"));
+    ControlsOf(form).ListView1->Append(QStringLiteral("already listed"));
 
     ModalAnswerer answerer;
     QString promptTitle, promptLabel, promptDefault, pickerTitle, pickerStart;
     answerer.Queue(AnswerText(answer, &promptTitle, &promptLabel, &promptDefault));
     answerer.Queue(PickFolderFrom(tree.path(), &pickerTitle, &pickerStart));
-    form.Controls().PushButton4->click();
+    ControlsOf(form).PushButton4->click();
     QVERIFY(answerer.WaitUntilAnswered());
     QVERIFY2(answerer.Unexpected().isEmpty(), qPrintable(answerer.Unexpected().join(QLatin1Char('\n'))));
 
@@ -116,7 +116,7 @@ void FolderCommandTest::cancellingOrAnsweringNothingChangesNothing()
     answerer.Queue(cancelPrompt ? ModalAnswerer::Cancel() : AnswerText(answer, nullptr, nullptr, &promptDefault));
     if (cancelPicker)
         answerer.Queue(ModalAnswerer::Cancel());
-    window.Form().Controls().PushButton4->click();
+    ControlsOf(window.Form()).PushButton4->click();
     QVERIFY(answerer.WaitUntilAnswered());
     QVERIFY2(answerer.Unexpected().isEmpty(), qPrintable(answerer.Unexpected().join(QLatin1Char('\n'))));
     if (!cancelPrompt)
@@ -138,7 +138,7 @@ void FolderCommandTest::runningTheCommandTwiceAddsEveryFileTwice()
     for (int run = 0; run < 2; ++run) {
         answerer.Queue(AnswerText(QStringLiteral("avi")));
         answerer.Queue(ModalAnswerer::PickFolder(tree.path()));
-        window.Form().Controls().PushButton4->click();
+        ControlsOf(window.Form()).PushButton4->click();
         QVERIFY(answerer.WaitUntilAnswered());
     }
     QTRY_VERIFY_WITH_TIMEOUT(!window.Form().IsBusy(), 30000);
@@ -154,7 +154,7 @@ void FolderCommandTest::closingTheWindowMidScanStopsIt()
     ModalAnswerer answerer;
     answerer.Queue(AnswerText(QStringLiteral("avi")));
     answerer.Queue(ModalAnswerer::PickFolder(tree.path()));
-    window->Form().Controls().PushButton4->click();
+    ControlsOf(window->Form()).PushButton4->click();
     QVERIFY(answerer.WaitUntilAnswered());
     QVERIFY(window->Form().IsBusy());
     window->Form().close();

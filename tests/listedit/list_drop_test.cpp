@@ -74,7 +74,7 @@ void ListDropTest::droppedFilesAreAppendedUnchanged()
     const QString clip = Native(folder.path() + QStringLiteral("/clip.avi"));
     MakeFile(readme);
     WindowUnderTest window;
-    FileListWidget& list = *window.Form().Controls().ListView1;
+    FileListWidget& list = *ControlsOf(window.Form()).ListView1;
     const auto data = LocalFiles({readme, clip});
     const DropOutcome outcome = DragAndDrop(list, *data);
     QVERIFY(outcome.enterAccepted && outcome.moveAccepted && outcome.dropAccepted);
@@ -91,7 +91,7 @@ void ListDropTest::droppedFoldersAreScannedWithEveryFile()
     QTemporaryDir second;
     const QStringList expected = MakeFolder(first.path()) + MakeFolder(second.path());
     WindowUnderTest window;
-    DragAndDrop(*window.Form().Controls().ListView1, *LocalFiles({first.path(), second.path()}));
+    DragAndDrop(*ControlsOf(window.Form()).ListView1, *LocalFiles({first.path(), second.path()}));
     QTRY_VERIFY_WITH_TIMEOUT(!window.Form().IsBusy(), 10000);
     QCOMPARE(window.Entries(), expected);
     QCOMPARE(window.RunEntries(), expected);
@@ -107,7 +107,7 @@ void ListDropTest::mixedDropsKeepTheirOrder()
     MakeFile(after);
     const QStringList inFolder = MakeFolder(folder.path());
     WindowUnderTest window;
-    DragAndDrop(*window.Form().Controls().ListView1, *LocalFiles({before, folder.path(), after}));
+    DragAndDrop(*ControlsOf(window.Form()).ListView1, *LocalFiles({before, folder.path(), after}));
     QTRY_VERIFY_WITH_TIMEOUT(!window.Form().IsBusy(), 10000);
     QCOMPARE(window.Entries(), QStringList{before} + inFolder + QStringList{after});
 }
@@ -126,7 +126,7 @@ void ListDropTest::dropsInQuickSuccessionStayTogether()
         }
     }
     WindowUnderTest window;
-    FileListWidget& list = *window.Form().Controls().ListView1;
+    FileListWidget& list = *ControlsOf(window.Form()).ListView1;
     DragAndDrop(list, *LocalFiles({first.path()}));
     DragAndDrop(list, *LocalFiles({second.path()}));
     QVERIFY(window.Form().IsBusy());
@@ -149,7 +149,7 @@ void ListDropTest::dataWithoutLocalFilesIsRefused()
     const QString path = Native(folder.path() + QStringLiteral("/clip.avi"));
     MakeFile(path);
     WindowUnderTest window;
-    FileListWidget& list = *window.Form().Controls().ListView1;
+    FileListWidget& list = *ControlsOf(window.Form()).ListView1;
     list.Append(path);
 
     std::unique_ptr<QMimeData> data;

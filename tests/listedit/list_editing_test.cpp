@@ -64,7 +64,7 @@ private slots:
 void ListEditingTest::deleteAndDoubleClickRemoveTheSelectedEntry()
 {
     WindowUnderTest window;
-    FileListWidget& list = *window.Form().Controls().ListView1;
+    FileListWidget& list = *ControlsOf(window.Form()).ListView1;
     Fill(list, kABC + QStringList{QStringLiteral("D")});
     list.setFocus();
 
@@ -89,7 +89,7 @@ void ListEditingTest::deleteAndDoubleClickRemoveTheSelectedEntry()
 void ListEditingTest::removingNeedsASelectedEntry()
 {
     WindowUnderTest window;
-    FileListWidget& list = *window.Form().Controls().ListView1;
+    FileListWidget& list = *ControlsOf(window.Form()).ListView1;
     list.setFocus();
     QTest::keyClick(&list, Qt::Key_Delete);
     QVERIFY(window.Entries().isEmpty());
@@ -106,12 +106,12 @@ void ListEditingTest::clearListEmptiesTheList()
 {
     WindowUnderTest window;
     ModalAnswerer answerer;  // records any error report
-    FileListWidget& list = *window.Form().Controls().ListView1;
+    FileListWidget& list = *ControlsOf(window.Form()).ListView1;
     Fill(list, kABC);
-    window.Form().Controls().PushButton3->click();
+    ControlsOf(window.Form()).PushButton3->click();
     QVERIFY(window.Entries().isEmpty());
     QVERIFY(window.RunEntries().isEmpty());
-    window.Form().Controls().PushButton3->click();  // an empty list stays empty
+    ControlsOf(window.Form()).PushButton3->click();  // an empty list stays empty
     QVERIFY(window.Entries().isEmpty());
     QTest::qWait(50);
     QVERIFY(answerer.Unexpected().isEmpty());
@@ -121,14 +121,14 @@ void ListEditingTest::nothingIsRemovedWhileBusy()
 {
     WindowUnderTest window;
     Form1& form = window.Form();
-    FileListWidget& list = *form.Controls().ListView1;
+    FileListWidget& list = *ControlsOf(form).ListView1;
     Fill(list, kABC);
     Select(list, 1);
     list.setFocus();
     SetScanning(form, true);
     QTest::keyClick(&list, Qt::Key_Delete);
     DoubleClick(list, CenterOf(list, 1));
-    form.Controls().PushButton3->click();
+    ControlsOf(form).PushButton3->click();
     QCOMPARE(window.Entries(), kABC);
     QCOMPARE(window.RunEntries(), kABC);
 
@@ -136,14 +136,14 @@ void ListEditingTest::nothingIsRemovedWhileBusy()
     Select(list, 1);
     QTest::keyClick(&list, Qt::Key_Delete);
     QCOMPARE(window.Entries(), (QStringList{"A", "C"}));
-    form.Controls().PushButton3->click();
+    ControlsOf(form).PushButton3->click();
     QVERIFY(window.Entries().isEmpty());
 }
 
 void ListEditingTest::carriedEntrySwapsWithEachEntryPassed()
 {
     WindowUnderTest window;
-    FileListWidget& list = *window.Form().Controls().ListView1;
+    FileListWidget& list = *ControlsOf(window.Form()).ListView1;
     Fill(list, kABC);
     QTest::mousePress(list.viewport(), Qt::LeftButton, Qt::NoModifier, CenterOf(list, 0));
     QTest::mouseMove(list.viewport(), CenterOf(list, 0) + QPoint(0, 1));  // still over A: nothing to swap
@@ -164,7 +164,7 @@ void ListEditingTest::carriedEntrySwapsWithEachEntryPassed()
 void ListEditingTest::carryingStopsAtAnEntryWithTheSameText()
 {
     WindowUnderTest window;
-    FileListWidget& list = *window.Form().Controls().ListView1;
+    FileListWidget& list = *ControlsOf(window.Form()).ListView1;
     Fill(list, {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("A")});
     QTest::mousePress(list.viewport(), Qt::LeftButton, Qt::NoModifier, CenterOf(list, 0));
     QTest::mouseMove(list.viewport(), CenterOf(list, 1));
@@ -177,7 +177,7 @@ void ListEditingTest::carryingStopsAtAnEntryWithTheSameText()
 void ListEditingTest::theLastEntryTakenUpStaysCarriedUntilRemoved()
 {
     WindowUnderTest window;
-    FileListWidget& list = *window.Form().Controls().ListView1;
+    FileListWidget& list = *ControlsOf(window.Form()).ListView1;
     Fill(list, kABC);
     const QPoint belowTheEntries(5, list.viewport()->height() - 3);
     QVERIFY(!list.indexAt(belowTheEntries).isValid());
@@ -203,7 +203,7 @@ void ListEditingTest::theLastEntryTakenUpStaysCarriedUntilRemoved()
 void ListEditingTest::carryingWorksWhileBusy()
 {
     WindowUnderTest window;
-    FileListWidget& list = *window.Form().Controls().ListView1;
+    FileListWidget& list = *ControlsOf(window.Form()).ListView1;
     Fill(list, kABC);
     SetScanning(window.Form(), true);
     QTest::mousePress(list.viewport(), Qt::LeftButton, Qt::NoModifier, CenterOf(list, 2));
@@ -217,7 +217,7 @@ void ListEditingTest::carryingWorksWhileBusy()
 void ListEditingTest::carriedEntryShowsTheDragPointerUntilReleased()
 {
     WindowUnderTest window([](const QString& programFolder) { CopyResource(QStringLiteral("drag.ico"), programFolder); });
-    FileListWidget& list = *window.Form().Controls().ListView1;
+    FileListWidget& list = *ControlsOf(window.Form()).ListView1;
     Fill(list, kABC);
     const QImage dragImage(ResourcesFolder() + QStringLiteral("/drag.ico"));
     QVERIFY(!dragImage.isNull());
@@ -235,7 +235,7 @@ void ListEditingTest::carriedEntryShowsTheDragPointerUntilReleased()
 void ListEditingTest::carryingNearTheBottomEdgeScrollsOneEntryOn()
 {
     WindowUnderTest window;
-    FileListWidget& list = *window.Form().Controls().ListView1;
+    FileListWidget& list = *ControlsOf(window.Form()).ListView1;
     QStringList texts;
     for (int i = 0; i < 60; ++i)
         texts << QStringLiteral("entry %1").arg(i);

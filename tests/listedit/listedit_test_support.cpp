@@ -29,12 +29,12 @@ WindowUnderTest::WindowUnderTest(const std::function<void(const QString&)>& prep
 
 QStringList WindowUnderTest::Entries() const
 {
-    return form_->Controls().ListView1->Texts();
+    return ControlsOf(*form_).ListView1->Texts();
 }
 
 QStringList WindowUnderTest::RunEntries() const
 {
-    const FileListModel& entries = form_->Controls().ListView1->Entries();
+    const FileListModel& entries = ControlsOf(*form_).ListView1->Entries();
     QStringList texts;
     std::thread([&] {
         const int count = entries.Count();

@@ -124,13 +124,13 @@ void SamplesAndHoverTest::samplesAreAddedOnceAndTheQuestionComesEveryTime()
     });
     const QStringList samples = SamplePaths(window.ProgramFolder());
     Form1& form = window.Form();
-    form.Controls().ListView1->Append(samples.at(1));  // listed already: not added again
+    ControlsOf(form).ListView1->Append(samples.at(1));  // listed already: not added again
 
     ModalAnswerer answerer;
     std::vector<SeenMessageBox> questions;
     for (int press = 0; press < 2; ++press) {
         answerer.Queue(AnswerQuestion(QMessageBox::No, &questions));
-        form.Controls().PushButton5->click();
+        ControlsOf(form).PushButton5->click();
         QVERIFY(answerer.WaitUntilAnswered());
     }
     QCOMPARE(window.Entries(), (QStringList{samples.at(1), samples.at(0), samples.at(2)}));
@@ -147,9 +147,9 @@ void SamplesAndHoverTest::samplesAreAddedOnceAndTheQuestionComesEveryTime()
 
     // A sample deleted since then is skipped without a word; Yes opens the Samples folder.
     QVERIFY(QFile::remove(samples.at(2)));
-    form.Controls().PushButton3->click();
+    ControlsOf(form).PushButton3->click();
     answerer.Queue(AnswerQuestion(QMessageBox::Yes, &questions));
-    form.Controls().PushButton5->click();
+    ControlsOf(form).PushButton5->click();
     QVERIFY(answerer.WaitUntilAnswered());
     QCOMPARE(window.Entries(), (QStringList{samples.at(0), samples.at(1)}));
     QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(window.ProgramFolder() + QStringLiteral("/Samples/"))});
@@ -160,7 +160,7 @@ void SamplesAndHoverTest::handOverButtonsDefaultOverTheRest()
 {
     WindowUnderTest window([](const QString& programFolder) { CopyResource(QStringLiteral("HAND-M.CUR"), programFolder); });
     Form1& form = window.Form();
-    const Form1Controls& c = form.Controls();
+    const Form1Controls& c = ControlsOf(form);
     QCOMPARE(form.HandCursor().shape(), Qt::BitmapCursor);
     const auto imageOf = [](const QCursor& cursor) {
         return cursor.pixmap().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
@@ -200,7 +200,7 @@ void SamplesAndHoverTest::busyPointerSurvivesHovering()
 {
     WindowUnderTest window;  // no cursor file: the toolkit's pointing hand
     Form1& form = window.Form();
-    const Form1Controls& c = form.Controls();
+    const Form1Controls& c = ControlsOf(form);
     SetScanning(form, true);
     QCOMPARE(form.cursor().shape(), Qt::WaitCursor);
     QCOMPARE(c.Text1->cursor().shape(), Qt::WaitCursor);

@@ -26,7 +26,7 @@ int main(int argc, char* argv[])
     ModalAnswerer answerer;
     answerer.Queue(AnswerText(extension));
     answerer.Queue(ModalAnswerer::PickFolder(folder));
-    QTimer::singleShot(0, form.Controls().PushButton4, &QPushButton::click);
+    QTimer::singleShot(0, ControlsOf(form).PushButton4, &QPushButton::click);
     answerer.WaitUntilAnswered();
 
     // A 5 ms timer on the window's thread: the longest gap between its ticks is the longest time
@@ -52,6 +52,6 @@ int main(int argc, char* argv[])
     application.exec();
 
     std::printf("entries: %d\nseconds until all were listed: %.2f\nlongest event-loop stall: %lld ms\n",
-        form.Controls().ListView1->Count(), clock.elapsed() / 1000.0, longestGap);
+        ControlsOf(form).ListView1->Count(), clock.elapsed() / 1000.0, longestGap);
     return 0;
 }

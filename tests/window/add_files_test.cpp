@@ -90,13 +90,13 @@ private slots:
 private:
     void Click()
     {
-        QTest::mouseClick(form_->Controls().PushButton1, Qt::LeftButton);
+        QTest::mouseClick(ControlsOf(*form_).PushButton1, Qt::LeftButton);
         QVERIFY(bench_->answerer.WaitUntilAnswered());
     }
 
     QStringList Entries() const
     {
-        const FileListWidget* list = form_->Controls().ListView1;
+        const FileListWidget* list = ControlsOf(*form_).ListView1;
         QStringList entries;
         for (int i = 1; i <= list->Count(); ++i)
             entries << list->Text(i);

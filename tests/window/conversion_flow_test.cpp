@@ -74,7 +74,7 @@ private slots:
         MakeVideo(videos + "/clip one.avi", {"-f", "lavfi", "-i", "testsrc2=size=640x480:rate=10", "-frames:v", "15", "-c:v", "mjpeg"});
         MakeVideo(videos + "/second.avi",
             {"-f", "lavfi", "-i", "testsrc2=size=320x240:rate=10", "-frames:v", "15", "-c:v", "rawvideo", "-pix_fmt", "bgr24"});
-        const Form1Controls& c = form_->Controls();
+        const Form1Controls& c = ControlsOf(*form_);
 
         bench_->answerer.Queue(ModalAnswerer::PickFiles(videos, {"clip one.avi", "second.avi"}));
         QTest::mouseClick(c.PushButton1, Qt::LeftButton);
@@ -139,7 +139,7 @@ private slots:
     void startWithAnEmptyListSaysSo()
     {
         bench_->answerer.Queue(bench_->answerer.ClickOk());
-        QTest::mouseClick(form_->Controls().PushButton2, Qt::LeftButton);
+        QTest::mouseClick(ControlsOf(*form_).PushButton2, Qt::LeftButton);
         QVERIFY(bench_->answerer.WaitUntilAnswered());
         QCOMPARE(bench_->answerer.MessageBoxes().front().title, QStringLiteral("Stillpress"));
         QCOMPARE(bench_->answerer.MessageBoxes().front().text, QStringLiteral("No files added."));
@@ -152,7 +152,7 @@ private slots:
     {
         const QString videos = work_->filePath("videos");
         MakeVideo(videos + "/short.avi", {"-f", "lavfi", "-i", "testsrc2=size=64x48:rate=10", "-frames:v", "15", "-c:v", "mjpeg"});
-        const Form1Controls& c = form_->Controls();
+        const Form1Controls& c = ControlsOf(*form_);
         c.ListView1->Append(QDir::toNativeSeparators(videos + "/short.avi"));
         c.Combo1->setCurrentIndex(4);
         QTest::mouseClick(c.OptionButton(1), Qt::LeftButton);
@@ -187,7 +187,7 @@ private slots:
         MakeVideo(videos + "/a.avi", {"-f", "lavfi", "-i", "testsrc2=size=64x48:rate=10", "-frames:v", "5", "-c:v", "mjpeg"});
         const QString frames = work_->filePath("frames");
         QVERIFY(QDir(frames).mkdir("a_3.bmp"));  // a folder where the fourth frame's file would go
-        const Form1Controls& c = form_->Controls();
+        const Form1Controls& c = ControlsOf(*form_);
         c.ListView1->Append(QDir::toNativeSeparators(videos + "/a.avi"));
         c.Text1->setText(frames);
         QTest::mouseClick(c.OptionButton(1), Qt::LeftButton);
@@ -216,7 +216,7 @@ private slots:
     {
         const QString videos = work_->filePath("videos");
         MakeVideo(videos + "/a.avi", {"-f", "lavfi", "-i", "testsrc2=size=64x48:rate=10", "-frames:v", "15", "-c:v", "mjpeg"});
-        const Form1Controls& c = form_->Controls();
+        const Form1Controls& c = ControlsOf(*form_);
         c.ListView1->Append(QDir::toNativeSeparators(videos + "/a.avi"));
         c.Text1->setText(work_->filePath("frames"));
         QTest::mouseClick(c.OptionButton(1), Qt::LeftButton);
@@ -235,7 +235,7 @@ private slots:
         const QString videos = work_->filePath("videos");
         MakeVideo(videos + "/long.avi",
             {"-f", "lavfi", "-i", "testsrc2=size=320x240:rate=25", "-frames:v", "1500", "-c:v", "mjpeg", "-q:v", "5"});
-        const Form1Controls& c = form_->Controls();
+        const Form1Controls& c = ControlsOf(*form_);
         c.ListView1->Append(QDir::toNativeSeparators(videos + "/long.avi"));
         c.Text1->setText(work_->filePath("frames"));
         QTest::mouseClick(c.OptionButton(5), Qt::LeftButton);
@@ -258,7 +258,7 @@ private slots:
     {
         const QString videos = work_->filePath("videos");
         MakeVideo(videos + "/a.avi", {"-f", "lavfi", "-i", "testsrc2=size=64x48:rate=10", "-frames:v", "15", "-c:v", "mjpeg"});
-        const Form1Controls& c = form_->Controls();
+        const Form1Controls& c = ControlsOf(*form_);
         c.ListView1->Append(QDir::toNativeSeparators(videos + "/a.avi"));
         c.Text1->setText(work_->filePath("frames"));
         c.Combo1->setCurrentIndex(4);

@@ -76,7 +76,7 @@ private slots:
 
     void captionsAndTexts()
     {
-        const Form1Controls& c = form_->Controls();
+        const Form1Controls& c = ControlsOf(*form_);
         const std::pair<QAbstractButton*, const char*> captions[] = {{c.PushButton1, "Add AVI File(s)"},
             {c.PushButton4, "Add All AVI Files In Folder"}, {c.PushButton3, "Clear List"},
             {c.PushButton5, "Load Sample/Example Videos"}, {c.PushButton7, "..."}, {c.PushButton2, "Start Converting"},
@@ -98,7 +98,7 @@ private slots:
 
     void barTextsAreShownLiterally()
     {
-        TextProgressBar* bar = form_->Controls().ProgressBar1;
+        TextProgressBar* bar = ControlsOf(*form_).ProgressBar1;
         bar->SetText(QStringLiteral("Processing: 100% %p %v.avi"));
         bar->SetPercent(37.5);
         QCOMPARE(bar->text(), QStringLiteral("Processing: 100% %p %v.avi"));
@@ -115,10 +115,10 @@ private slots:
         QCOMPARE(windowFont.family(), QStringLiteral("Arial"));
         QVERIFY(windowFont.bold());
         QCOMPARE(windowFont.pointSizeF(), 9.0);
-        for (const QWidget* inherits : {static_cast<QWidget*>(form_->Controls().ListView1),
-                 static_cast<QWidget*>(form_->Controls().OptionButton(3)), static_cast<QWidget*>(form_->Controls().Text1)})
+        for (const QWidget* inherits : {static_cast<QWidget*>(ControlsOf(*form_).ListView1),
+                 static_cast<QWidget*>(ControlsOf(*form_).OptionButton(3)), static_cast<QWidget*>(ControlsOf(*form_).Text1)})
             QCOMPARE(inherits->font(), windowFont);
-        const QFont buttonFont = form_->Controls().PushButton2->font();
+        const QFont buttonFont = ControlsOf(*form_).PushButton2->font();
         QCOMPARE(buttonFont.family(), QStringLiteral("Arial"));
         QVERIFY(buttonFont.bold());
         QCOMPARE(buttonFont.pointSizeF(), 11.25);
@@ -130,12 +130,12 @@ private slots:
             "PushButton5", "Slider1", "Option1", "Option2", "Text1", "PushButton7", "Option5", "Option6", "Option7",
             "Option4", "Option3"};
         QStringList order;
-        QWidget* widget = form_->Controls().ListView1;
+        QWidget* widget = ControlsOf(*form_).ListView1;
         do {
             if (expected.contains(widget->objectName()) && (widget->focusPolicy() & Qt::TabFocus))
                 order << widget->objectName();
             widget = widget->nextInFocusChain();
-        } while (widget != form_->Controls().ListView1);
+        } while (widget != ControlsOf(*form_).ListView1);
         QCOMPARE(order, expected);
         for (const char* passedOver : {"Frame1", "Frame2", "Frame3", "Frame4", "ProgressBar1", "ProgressBar2", "Creator"})
             QVERIFY(!(form_->findChild<QWidget*>(passedOver)->focusPolicy() & Qt::TabFocus));
@@ -144,7 +144,7 @@ private slots:
     void optionsFormOneGroupWithJpgInTheDesign()
     {
         Form1 design(QuietEnvironment(bench_->programFolder.path()));
-        const Form1Controls& c = design.Controls();
+        const Form1Controls& c = ControlsOf(design);
         QCOMPARE(c.OptionGroup->checkedId(), 2);
         QVERIFY(c.OptionGroup->exclusive());
         QCOMPARE(c.OptionGroup->buttons().size(), 7);

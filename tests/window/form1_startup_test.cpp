@@ -29,7 +29,7 @@ QString ErrorReportText(const QString& description, int line)
 
 int CheckedFormat(const Form1& form)
 {
-    return form.Controls().OptionGroup->checkedId();
+    return ControlsOf(form).OptionGroup->checkedId();
 }
 
 }  // namespace
@@ -54,7 +54,7 @@ private slots:
     {
         Form1 form(QuietEnvironment(bench_->programFolder.path()));
         form.Form_Load();
-        const Form1Controls& c = form.Controls();
+        const Form1Controls& c = ControlsOf(form);
 
         QCOMPARE(form.windowTitle(), QStringLiteral("Stillpress Software"));
         QCOMPARE(form.ApplicationTitle(), QStringLiteral("Stillpress"));
@@ -111,8 +111,8 @@ private slots:
         form.Form_Load();
 
         QCOMPARE(CheckedFormat(form), selected);
-        QCOMPARE(form.Controls().Slider1->isEnabled(), sliderEnabled);
-        QCOMPARE(form.Controls().Slider1->value(), 85);
+        QCOMPARE(ControlsOf(form).Slider1->isEnabled(), sliderEnabled);
+        QCOMPARE(ControlsOf(form).Slider1->value(), 85);
         // Selecting an option that was not yet selected stores its number; otherwise the text stays.
         QCOMPARE(bench_->settings.Value("Option2").toString(), selected == 2 ? stored : QString::number(selected));
         QVERIFY(bench_->answerer.Unexpected().isEmpty());
@@ -148,11 +148,11 @@ private slots:
         QVERIFY(bench_->answerer.Unexpected().isEmpty());
 
         QCOMPARE(CheckedFormat(form), 1);
-        QVERIFY(!form.Controls().Slider1->isEnabled());
+        QVERIFY(!ControlsOf(form).Slider1->isEnabled());
         QCOMPARE(bench_->settings.Value("Option2").toString(), QStringLiteral("1"));
         // Start-up went on to the end before the report: everything else is in place.
         QCOMPARE(form.windowTitle(), QStringLiteral("Stillpress Software"));
-        QCOMPARE(form.Controls().Combo1->currentText(), kEveryFrame);
+        QCOMPARE(ControlsOf(form).Combo1->currentText(), kEveryFrame);
     }
 
     void storedTextsAreRestored()
@@ -164,8 +164,8 @@ private slots:
         Form1 form(QuietEnvironment(bench_->programFolder.path()));
         form.Form_Load();
 
-        QCOMPARE(form.Controls().Combo1->currentText(), QStringLiteral("Save every 100 frames in AVI as JPG"));
-        QCOMPARE(form.Controls().Text1->text(), folder);
+        QCOMPARE(ControlsOf(form).Combo1->currentText(), QStringLiteral("Save every 100 frames in AVI as JPG"));
+        QCOMPARE(ControlsOf(form).Text1->text(), folder);
         QCOMPARE(bench_->settings.Value("Number Of Frames").toString(), QStringLiteral("Save every 100 frames in AVI as JPG"));
         QCOMPARE(bench_->settings.Value("Output Folder").toString(), folder);
     }
@@ -176,7 +176,7 @@ private slots:
         Form1 form(QuietEnvironment(bench_->programFolder.path()));
         form.Form_Load();
 
-        QCOMPARE(form.Controls().Combo1->currentText(), kEveryFrame);
+        QCOMPARE(ControlsOf(form).Combo1->currentText(), kEveryFrame);
         QCOMPARE(bench_->settings.Value("Number Of Frames").toString(), kEveryFrame);
     }
 
@@ -185,7 +185,7 @@ private slots:
         {
             Form1 form(QuietEnvironment(bench_->programFolder.path()));
             form.Form_Load();
-            const Form1Controls& c = form.Controls();
+            const Form1Controls& c = ControlsOf(form);
             QTest::mouseClick(c.OptionButton(5), Qt::LeftButton);
             c.Combo1->setCurrentIndex(4);
             c.Text1->setText(QStringLiteral("/srv/frames/"));
@@ -195,7 +195,7 @@ private slots:
         }
         Form1 form(QuietEnvironment(bench_->programFolder.path()));
         form.Form_Load();
-        const Form1Controls& c = form.Controls();
+        const Form1Controls& c = ControlsOf(form);
         QCOMPARE(CheckedFormat(form), 5);
         QCOMPARE(c.Combo1->currentText(), QStringLiteral("Save every x frames in AVI as JPG"));
         QCOMPARE(c.Text1->text(), QStringLiteral("/srv/frames/"));

@@ -31,7 +31,7 @@ private slots:
 
     void eachOptionStoresItsNumberAndOnlyJpgEnablesTheSlider()
     {
-        const Form1Controls& c = form_->Controls();
+        const Form1Controls& c = ControlsOf(*form_);
         c.Slider1->setValue(40);
         for (int number : {1, 3, 4, 5, 6, 7, 2}) {
             QTest::mouseClick(c.OptionButton(number), Qt::LeftButton);
@@ -46,23 +46,23 @@ private slots:
 
     void sliderRunsFromOneToHundredInTicksOfTenAndIsNeverStored()
     {
-        const QSlider* slider = form_->Controls().Slider1;
+        const QSlider* slider = ControlsOf(*form_).Slider1;
         QCOMPARE(slider->minimum(), 1);
         QCOMPARE(slider->maximum(), 100);
         QCOMPARE(slider->singleStep(), 1);
         QCOMPARE(slider->tickInterval(), 10);
         QVERIFY(slider->tickPosition() != QSlider::NoTicks);
         const QStringList before = bench_->settings.Keys();
-        QTest::keyClick(form_->Controls().Slider1, Qt::Key_End);
+        QTest::keyClick(ControlsOf(*form_).Slider1, Qt::Key_End);
         QCOMPARE(slider->value(), 100);
-        QTest::keyClick(form_->Controls().Slider1, Qt::Key_Home);
+        QTest::keyClick(ControlsOf(*form_).Slider1, Qt::Key_Home);
         QCOMPARE(slider->value(), 1);
         QCOMPARE(bench_->settings.Keys(), before);
     }
 
     void pickingAFrameChoiceStoresItsText()
     {
-        QComboBox* combo = form_->Controls().Combo1;
+        QComboBox* combo = ControlsOf(*form_).Combo1;
         combo->setFocus();
         for (int index = 1; index < combo->count(); ++index) {
             QTest::keyClick(combo, Qt::Key_Down);
@@ -74,7 +74,7 @@ private slots:
 
     void clickingTheChosenEntryAgainStoresItAgain()
     {
-        QComboBox* combo = form_->Controls().Combo1;
+        QComboBox* combo = ControlsOf(*form_).Combo1;
         bench_->settings.Put("Number Of Frames", "changed by another copy of the program");
         combo->showPopup();
         QListView* view = qobject_cast<QListView*>(combo->view());
@@ -88,7 +88,7 @@ private slots:
 
     void typingIntoTheFolderBoxStoresEveryIntermediateText()
     {
-        QLineEdit* box = form_->Controls().Text1;
+        QLineEdit* box = ControlsOf(*form_).Text1;
         box->setFocus();
         box->selectAll();
         QTest::keyClick(box, Qt::Key_Delete);
@@ -117,14 +117,14 @@ private slots:
             ModalAnswerer::PickFolder(target.path())(dialog);
         });
 
-        QTest::mouseClick(form_->Controls().PushButton7, Qt::LeftButton);
+        QTest::mouseClick(ControlsOf(*form_).PushButton7, Qt::LeftButton);
 
         QVERIFY(bench_->answerer.WaitUntilAnswered());
         QCOMPARE(openedAt, start.path());
         QCOMPARE(title, QStringLiteral("Please select folder:"));
         const QString picked = QDir::toNativeSeparators(target.path());
         QCOMPARE(bench_->settings.Value("LastFolderDot").toString(), picked);
-        QCOMPARE(form_->Controls().Text1->text(), picked + QDir::separator());
+        QCOMPARE(ControlsOf(*form_).Text1->text(), picked + QDir::separator());
         QCOMPARE(bench_->settings.Value("Output Folder").toString(), picked + QDir::separator());
     }
 
@@ -132,20 +132,20 @@ private slots:
     {
         const QString root = QDir::toNativeSeparators(QDir::rootPath());
         bench_->answerer.Queue(ModalAnswerer::PickFolder(QDir::rootPath()));
-        QTest::mouseClick(form_->Controls().PushButton7, Qt::LeftButton);
+        QTest::mouseClick(ControlsOf(*form_).PushButton7, Qt::LeftButton);
         QVERIFY(bench_->answerer.WaitUntilAnswered());
         QCOMPARE(bench_->settings.Value("LastFolderDot").toString(), root);
-        QCOMPARE(form_->Controls().Text1->text(), root);
+        QCOMPARE(ControlsOf(*form_).Text1->text(), root);
     }
 
     void cancellingTheBrowseChangesNothing()
     {
-        form_->Controls().Text1->setText(QStringLiteral("/kept/"));
+        ControlsOf(*form_).Text1->setText(QStringLiteral("/kept/"));
         bench_->settings.Put("LastFolderDot", "/remembered");
         bench_->answerer.Queue(ModalAnswerer::Cancel());
-        QTest::mouseClick(form_->Controls().PushButton7, Qt::LeftButton);
+        QTest::mouseClick(ControlsOf(*form_).PushButton7, Qt::LeftButton);
         QVERIFY(bench_->answerer.WaitUntilAnswered());
-        QCOMPARE(form_->Controls().Text1->text(), QStringLiteral("/kept/"));
+        QCOMPARE(ControlsOf(*form_).Text1->text(), QStringLiteral("/kept/"));
         QCOMPARE(bench_->settings.Value("Output Folder").toString(), QStringLiteral("/kept/"));
         QCOMPARE(bench_->settings.Value("LastFolderDot").toString(), QStringLiteral("/remembered"));
     }

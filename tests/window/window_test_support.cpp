@@ -1,5 +1,8 @@
 #include "window_test_support.h"
 
+#include "window/file_list_widget.h"
+#include "window/text_progress_bar.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
@@ -8,6 +11,15 @@
 #include <QTest>
 
 namespace {
+
+template <class Control>
+Control* Find(const Form1& form, const QString& name)
+{
+    auto* control = form.findChild<Control*>(name);
+    if (!control)
+        qFatal("the window has no %s", qPrintable(name));
+    return control;
+}
 
 QSettings StoreView()
 {
@@ -125,6 +137,32 @@ ModalAnswerer::Answer ModalAnswerer::Cancel()
         if (auto* modal = qobject_cast<QDialog*>(dialog))
             modal->reject();
     };
+}
+
+Form1Controls ControlsOf(const Form1& form)
+{
+    Form1Controls c;
+    c.ListView1 = Find<FileListWidget>(form, "ListView1");
+    c.PushButton1 = Find<QPushButton>(form, "PushButton1");
+    c.PushButton2 = Find<QPushButton>(form, "PushButton2");
+    c.PushButton3 = Find<QPushButton>(form, "PushButton3");
+    c.PushButton4 = Find<QPushButton>(form, "PushButton4");
+    c.PushButton5 = Find<QPushButton>(form, "PushButton5");
+    c.PushButton7 = Find<QPushButton>(form, "PushButton7");
+    c.Frame1 = Find<QGroupBox>(form, "Frame1");
+    c.Frame2 = Find<QGroupBox>(form, "Frame2");
+    c.Frame3 = Find<QGroupBox>(form, "Frame3");
+    c.Frame4 = Find<QGroupBox>(form, "Frame4");
+    c.Combo1 = Find<QComboBox>(form, "Combo1");
+    for (int number = 1; number <= 7; ++number)
+        c.Option.at(std::size_t(number - 1)) = Find<QRadioButton>(form, QStringLiteral("Option%1").arg(number));
+    c.OptionGroup = Find<QButtonGroup>(form, "OptionGroup");
+    c.Slider1 = Find<QSlider>(form, "Slider1");
+    c.Text1 = Find<QLineEdit>(form, "Text1");
+    c.ProgressBar1 = Find<TextProgressBar>(form, "ProgressBar1");
+    c.ProgressBar2 = Find<TextProgressBar>(form, "ProgressBar2");
+    c.Creator = Find<QLabel>(form, "Creator");
+    return c;
 }
 
 Form1Environment QuietEnvironment(const QString& programFolder)

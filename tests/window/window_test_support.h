@@ -1,6 +1,7 @@
 #pragma once
 
 #include "window/form1.h"
+#include "window/form1_controls.h"
 #include "window/form1_environment.h"
 
 #include <QMessageBox>
@@ -76,6 +77,9 @@ private:
     std::vector<SeenMessageBox> messageBoxes_;
     QStringList unexpected_;
 };
+
+// The window's controls, found by their names as a user finds them by their captions.
+Form1Controls ControlsOf(const Form1& form);
 
 // An environment for the window that never visits the home page and looks for its files in `programFolder`.
 Form1Environment QuietEnvironment(const QString& programFolder);
