@@ -21,10 +21,10 @@ public:
     static constexpr int kProgressInterval = 40;  // ms between two updates of the bars
     static constexpr int kPreviewInterval = 100;  // ms between two preview pictures
 
-    // The run reads `entries` and `snapshot` from its thread. `dialogs` and `showProgress` are called on the user-interface thread; `isConverting` is the
-    // window's flag that the run keeps.
-    ConversionDriver(QObject* parent, const FileListModel& entries, const ControlSnapshot& snapshot, std::atomic<bool>& isConverting,
-        WindowHost::Dialogs dialogs, std::function<void(const ProgressChanges&)> showProgress);
+    // The run reads `entries` and `snapshot` from its thread. `dialogs` and `showProgress` are called
+    // on the user-interface thread; `isConverting` is the window's flag that the run keeps.
+    ConversionDriver(QObject* parent, const FileListModel& entries, const ControlSnapshot& snapshot,
+        std::atomic<bool>& isConverting, WindowHost::Dialogs dialogs, std::function<void(const ProgressChanges&)> showProgress);
     ~ConversionDriver() override;
 
     // Starts a run; ignored while one is in progress.

@@ -15,7 +15,9 @@ class FileListModel;
 // and an entry taken up and put down again. Moving an entry is its own: as the pointer, with the
 // button held, passes over another entry, the carried entry and that entry swap texts, so the
 // carried path travels one place per entry passed and the entry under the pointer becomes the
-// selected one; near the top or bottom edge the list scrolls one entry further.
+// selected one; near the top or bottom edge the list scrolls one entry further. Moving is open
+// while the window is busy: entries are only swapped, and a run reads each entry's text when it
+// reaches it.
 class FileListWidget : public QTreeView {
     Q_OBJECT
 public:

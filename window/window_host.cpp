@@ -13,7 +13,12 @@ constexpr int kIndexOutOfBounds = 35600;
 
 WindowHost::WindowHost(QObject& ui, const FileListModel& entries, const ControlSnapshot& snapshot, ProgressRelay& relay,
     Dialogs dialogs, std::function<void()> progressPending)
-    : ui_(ui), entries_(entries), snapshot_(snapshot), relay_(relay), dialogs_(std::move(dialogs)), progressPending_(std::move(progressPending))
+    : ui_(ui),
+      entries_(entries),
+      snapshot_(snapshot),
+      relay_(relay),
+      dialogs_(std::move(dialogs)),
+      progressPending_(std::move(progressPending))
 {
 }
 

@@ -12,9 +12,10 @@
 #include <mutex>
 
 // The window's side of a conversion run, called from the run's thread. The entries come from the
-// list's model, the other inputs from the control snapshot; dialogs are shown on the user-interface thread while the run's thread waits for
-// the answer (or for a stop); progress goes through the relay, and the window is told only when
-// the relay had nothing pending, so a fast run never floods the user-interface thread.
+// list's model, the other inputs from the control snapshot; dialogs are shown on the user-interface
+// thread while the run's thread waits for the answer (or for a stop); progress goes through the
+// relay, and the window is told only when the relay had nothing pending, so a fast run never floods
+// the user-interface thread.
 class WindowHost final : public ConversionHost {
 public:
     // Each runs on the user-interface thread and returns when the user has answered.
