@@ -21,7 +21,8 @@ std::optional<QString> FileListModel::Text(int index) const
 QStringList FileListModel::Texts() const
 {
     std::lock_guard lock(mutex_);
-    return entries_;
+    // A list of its own, so the caller's copy never shares the storage that edits change.
+    return QStringList(entries_.cbegin(), entries_.cend());
 }
 
 // Views read the model while they are told of a change, so the lock is held only for the change
