@@ -181,6 +181,45 @@ private slots:
         QCOMPARE(FilesIn(work_->filePath("frames")), NumberedNames("short", 2, "bmp"));  // 2.5 rounds to even
     }
 
+    void entriesMovedWhileARunIsInProgressAreTakenInTheirNewOrder()
+    {
+        // Two videos with the same stem: the one converted first keeps it, the second gets " (2)".
+        const QString videos = work_->filePath("videos");
+        QVERIFY(QDir(videos).mkpath("three"));
+        QVERIFY(QDir(videos).mkpath("five"));
+        MakeVideo(videos + "/three/clip.avi", {"-f", "lavfi", "-i", "testsrc2=size=64x48:rate=10", "-frames:v", "3", "-c:v", "mjpeg"});
+        MakeVideo(videos + "/five/clip.avi", {"-f", "lavfi", "-i", "testsrc2=size=64x48:rate=10", "-frames:v", "5", "-c:v", "mjpeg"});
+        const Form1Controls c = ControlsOf(*form_);
+        c.ListView1->Append(QDir::toNativeSeparators(videos + "/three/clip.avi"));
+        c.ListView1->Append(QDir::toNativeSeparators(videos + "/five/clip.avi"));
+        c.Combo1->setCurrentIndex(4);
+        QTest::mouseClick(c.OptionButton(1), Qt::LeftButton);
+        c.Text1->setText(work_->filePath("frames"));
+
+        // The run waits for x; meanwhile the user carries the second entry above the first.
+        bench_->answerer.Queue([&](QWidget* dialog) {
+            auto* prompt = qobject_cast<QInputDialog*>(dialog);
+            QVERIFY(prompt);
+            QWidget* area = c.ListView1->viewport();
+            const QPoint first = c.ListView1->visualRect(c.ListView1->model()->index(0, 0)).center();
+            const QPoint second = c.ListView1->visualRect(c.ListView1->model()->index(1, 0)).center();
+            QTest::mousePress(area, Qt::LeftButton, Qt::NoModifier, second);
+            QTest::mouseMove(area, first);
+            QTest::mouseRelease(area, Qt::LeftButton, Qt::NoModifier, first);
+            prompt->accept();  // the offered 10 takes every frame of both
+        });
+        bench_->answerer.Queue(bench_->answerer.ClickOk());
+        QTest::mouseClick(c.PushButton2, Qt::LeftButton);
+        QVERIFY(bench_->answerer.WaitUntilAnswered(60000));
+
+        QCOMPARE(c.ListView1->Texts(), (QStringList{QDir::toNativeSeparators(videos + "/five/clip.avi"),
+                                           QDir::toNativeSeparators(videos + "/three/clip.avi")}));
+        QCOMPARE(bench_->answerer.MessageBoxes().back().text, QStringLiteral("Done."));
+        QStringList expected = NumberedNames("clip", 5, "bmp") + NumberedNames("clip (2)", 3, "bmp");
+        expected.sort();
+        QCOMPARE(FilesIn(work_->filePath("frames")), expected);
+    }
+
     void aFrameThatCannotBeWrittenIsReportedAndTheRunGoesOn()
     {
         const QString videos = work_->filePath("videos");
