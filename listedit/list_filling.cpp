@@ -14,7 +14,12 @@ ListFilling::ListFilling(FileListWidget& list, BusyState& busy, SettingsStore& s
     : store_(store),
       dialogs_(dialogs),
       scans_(new ScanQueue([&list](const QStringList& batch) { list.AppendAll(batch); },
-          [&busy](bool scanning) { busy.SetScanning(scanning); }, this))
+          [&busy](bool scanning) { busy.SetScanning(scanning); },
+          [&dialogs](std::exception_ptr failure) {
+              // The scan as one trapped statement: whatever it threw, reported with its own location.
+              dialogs.MakeTrap(ErrorReport::kFolderScan).Run(100, [&] { std::rethrow_exception(failure); });
+          },
+          this))
 {
     connect(&list, &FileListWidget::FilesDropped, this, &ListFilling::AddDropped);
 }

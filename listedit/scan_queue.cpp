@@ -3,8 +3,8 @@
 #include <utility>
 
 ScanQueue::ScanQueue(std::function<void(const QStringList&)> appendBatch, std::function<void(bool)> busyChanged,
-    QObject* parent)
-    : QObject(parent), appendBatch_(std::move(appendBatch)), busyChanged_(std::move(busyChanged))
+    std::function<void(std::exception_ptr)> failed, QObject* parent)
+    : QObject(parent), appendBatch_(std::move(appendBatch)), busyChanged_(std::move(busyChanged)), failed_(std::move(failed))
 {
 }
 
@@ -37,18 +37,29 @@ void ScanQueue::StartNext()
         worker_.join();  // the previous scan has already sent its end, so this does not wait
     // Batches and the end are posted to this object; when it is destroyed first, Qt drops them.
     worker_ = std::jthread([this, scan = std::move(scan)](std::stop_token stop) {
-        ScanCallbacks callbacks;
-        callbacks.stopRequested = [stop] { return stop.stop_requested(); };
-        callbacks.receiveBatch = [this](QStringList batch) {
-            QMetaObject::invokeMethod(this, [this, batch = std::move(batch)] { appendBatch_(batch); }, Qt::QueuedConnection);
-        };
-        scan(callbacks);
-        QMetaObject::invokeMethod(this, &ScanQueue::ScanEnded, Qt::QueuedConnection);
+        std::exception_ptr failure;
+        try {
+            ScanCallbacks callbacks;
+            callbacks.stopRequested = [stop] { return stop.stop_requested(); };
+            callbacks.receiveBatch = [this](QStringList batch) {
+                QMetaObject::invokeMethod(this, [this, batch = std::move(batch)] { appendBatch_(batch); }, Qt::QueuedConnection);
+            };
+            scan(callbacks);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        try {
+            QMetaObject::invokeMethod(this, [this, failure] { ScanEnded(failure); }, Qt::QueuedConnection);
+        } catch (const std::exception&) {
+            // Not even the end can be told (no memory left): the thread must not take the program down.
+        }
     });
 }
 
-void ScanQueue::ScanEnded()
+void ScanQueue::ScanEnded(std::exception_ptr failure)
 {
+    if (failure)
+        failed_(failure);
     if (!waiting_.empty()) {
         StartNext();
         return;

@@ -1,6 +1,7 @@
 // "Add All AVI Files In Folder": the prompt, the picker, the stored choices and the scan's entries
 // arriving through the window in the scan's order.
 #include "listedit/list_filling.h"
+#include "listedit/scan_queue.h"
 #include "listedit_test_support.h"
 #include "window/file_list_widget.h"
 
@@ -42,6 +43,7 @@ private slots:
     void cancellingOrAnsweringNothingChangesNothing();
     void runningTheCommandTwiceAddsEveryFileTwice();
     void closingTheWindowMidScanStopsIt();
+    void scanThatFailsEndsThereAndTheNextOneRuns();
 };
 
 void FolderCommandTest::addsTheTreeInScanOrderAndStoresTheChoices_data()
@@ -164,6 +166,36 @@ void FolderCommandTest::closingTheWindowMidScanStopsIt()
     QCOMPARE(entries, expected.first(entries.size()));
     window.reset();  // and nothing of it outlives the window
     QTest::qWait(50);
+}
+
+// Whatever a scan throws on its thread (out of memory, say) comes back to the user-interface thread
+// instead of ending the program; the entries it sent stay, the queue goes on with the next scan and
+// is idle after the last.
+void FolderCommandTest::scanThatFailsEndsThereAndTheNextOneRuns()
+{
+    QStringList appended;
+    QList<bool> busy;
+    QStringList failures;
+    ScanQueue queue([&](const QStringList& batch) { appended += batch; }, [&](bool scanning) { busy << scanning; },
+        [&](std::exception_ptr failure) {
+            try {
+                std::rethrow_exception(failure);
+            } catch (const std::bad_alloc&) {
+                failures << QStringLiteral("out of memory");
+            }
+        },
+        nullptr);
+    queue.Enqueue([](const ScanCallbacks& callbacks) -> ScanEnd {
+        callbacks.receiveBatch({QStringLiteral("first.avi")});
+        throw std::bad_alloc();
+    });
+    queue.Enqueue([](const ScanCallbacks& callbacks) {
+        callbacks.receiveBatch({QStringLiteral("second.avi")});
+        return ScanEnd::Finished;
+    });
+    QTRY_COMPARE_WITH_TIMEOUT(busy, (QList<bool>{true, false}), 10000);
+    QCOMPARE(failures, QStringList{QStringLiteral("out of memory")});
+    QCOMPARE(appended, (QStringList{QStringLiteral("first.avi"), QStringLiteral("second.avi")}));
 }
 
 QTEST_MAIN(FolderCommandTest)
