@@ -78,13 +78,20 @@ void CopyPadded(const std::uint8_t* source, int sourceStride, int width, int hei
 
 }  // namespace
 
-PackedDib DecodedPicture::ToPackedDib() const
+void DecodedPicture::ToPackedDib(PackedDib& into) const
 {
     // One converter per thread, kept while the frame size stays the same.
     thread_local std::optional<PictureConverter> converter;
     if (!converter || converter->Width() != width_ || converter->Height() != height_)
         converter.emplace(width_, height_);
-    return converter->Convert(*picture_);
+    converter->Convert(*picture_, into);
+}
+
+PackedDib DecodedPicture::ToPackedDib() const
+{
+    PackedDib dib(width_, height_);
+    ToPackedDib(dib);
+    return dib;
 }
 
 std::optional<JpegPlanes> DecodedPicture::ToJpegPlanes() const

@@ -14,8 +14,10 @@ public:
     DecodedPicture(FramePtr picture, int width, int height)
         : picture_(std::move(picture)), width_(width), height_(height) {}
 
-    // The picture as a packed 24-bit bitmap, converted on the calling thread. Throws std::runtime_error
-    // when its pixel format cannot be converted.
+    // The picture as a packed 24-bit bitmap, converted on the calling thread, into `into` (whose memory
+    // is kept when it has the right size) or a new one. Throws std::runtime_error when its pixel
+    // format cannot be converted.
+    void ToPackedDib(PackedDib& into) const;
     PackedDib ToPackedDib() const;
 
     // The picture as planes a JPEG can be made from directly, when it is 4:2:0 video in the BT.601

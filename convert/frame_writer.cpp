@@ -15,12 +15,14 @@ bool WriteFrame(const DecodedPicture& picture, OutputFormat format, int quality,
             return true;
         }
     }
-    std::optional<PackedDib> frame;
+    // A bitmap of each encoding thread's own, kept from frame to frame: a large one costs more to map
+    // afresh than to fill.
+    thread_local PackedDib frame(1, 1);
     try {
-        frame.emplace(picture.ToPackedDib());
+        picture.ToPackedDib(frame);
     } catch (const std::runtime_error&) {
         return false;
     }
-    WriteImage(*frame, format, quality, path, scratch);
+    WriteImage(frame, format, quality, path, scratch);
     return true;
 }

@@ -55,20 +55,38 @@ void BitmapInfoHeader::Write(std::uint8_t* p) const
     WriteLE(p, biClrImportant);
 }
 
+namespace {
+
+constexpr std::size_t kRowAlignment = 64;
+
+}  // namespace
+
 void PackedDib::Allocate(std::size_t size)
 {
-    // Every byte is written by the caller, so none is cleared first.
-    bytes_ = std::make_unique_for_overwrite<std::uint8_t[]>(size);
+    // Every byte is written by the caller, so none is cleared first. The header goes just before a
+    // boundary, so that the pixels start on it.
+    storage_ = std::make_unique_for_overwrite<std::uint8_t[]>(size + kRowAlignment);
+    const auto address = reinterpret_cast<std::uintptr_t>(storage_.get()) + BitmapInfoHeader::kSize;
+    const std::size_t skip = (kRowAlignment - address % kRowAlignment) % kRowAlignment;
+    bytes_ = storage_.get() + skip;
     size_ = size;
 }
 
 PackedDib::PackedDib(int width, int height)
 {
+    Resize(width, height);
+}
+
+void PackedDib::Resize(int width, int height)
+{
+    if (storage_ && width == header_.biWidth && height == header_.biHeight)
+        return;
+    header_ = BitmapInfoHeader{};
     header_.biWidth = width;
     header_.biHeight = height;
     header_.biSizeImage = static_cast<std::uint32_t>(RowStride(width) * static_cast<std::size_t>(height));
     Allocate(BitmapInfoHeader::kSize + header_.biSizeImage);
-    header_.Write(bytes_.get());
+    header_.Write(bytes_);
     const std::size_t used = static_cast<std::size_t>(width) * 3;
     if (const std::size_t padding = Stride() - used) {
         for (int y = 0; y < height; ++y)
@@ -81,6 +99,6 @@ PackedDib PackedDib::CopyOf(const std::uint8_t* bytes, const BitmapInfoHeader& h
     PackedDib dib;
     dib.header_ = header;
     dib.Allocate(BitmapInfoHeader::kSize + header.biSizeImage);
-    std::memcpy(dib.bytes_.get(), bytes, dib.size_);
+    std::memcpy(dib.bytes_, bytes, dib.size_);
     return dib;
 }

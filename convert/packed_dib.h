@@ -36,10 +36,14 @@ public:
     static constexpr std::size_t RowStride(int width) { return (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3}; }
 
     // An uncompressed 24-bit frame of this size. Only the padding at the end of each row is zeroed:
-    // the pixels are for the caller to fill.
+    // the pixels are for the caller to fill. The first pixel row starts on a 64-byte boundary, as
+    // vector code writes fastest.
     PackedDib(int width, int height);
     // A copy of the packed bitmap at `bytes` whose header says how many pixel bytes follow.
     static PackedDib CopyOf(const std::uint8_t* bytes, const BitmapInfoHeader& header);
+
+    // Makes this a frame of that size, keeping its memory when the size is the same.
+    void Resize(int width, int height);
 
     const BitmapInfoHeader& Header() const { return header_; }
     int Width() const { return header_.biWidth; }
@@ -47,10 +51,10 @@ public:
     std::size_t Stride() const { return RowStride(header_.biWidth); }
 
     // Header and pixels, as one block.
-    std::span<const std::uint8_t> Bytes() const { return {bytes_.get(), size_}; }
+    std::span<const std::uint8_t> Bytes() const { return {bytes_, size_}; }
     // The pixel rows, bottom row first.
-    const std::uint8_t* Bits() const { return bytes_.get() + BitmapInfoHeader::kSize; }
-    std::uint8_t* Bits() { return bytes_.get() + BitmapInfoHeader::kSize; }
+    const std::uint8_t* Bits() const { return bytes_ + BitmapInfoHeader::kSize; }
+    std::uint8_t* Bits() { return bytes_ + BitmapInfoHeader::kSize; }
     std::span<const std::uint8_t> Pixels() const { return Bytes().subspan(BitmapInfoHeader::kSize); }
     // Row y counted from the top of the picture.
     const std::uint8_t* TopDownRow(int y) const { return Bits() + static_cast<std::size_t>(Height() - 1 - y) * Stride(); }
@@ -61,6 +65,7 @@ private:
     void Allocate(std::size_t size);
 
     BitmapInfoHeader header_;
-    std::unique_ptr<std::uint8_t[]> bytes_;
+    std::unique_ptr<std::uint8_t[]> storage_;
+    std::uint8_t* bytes_ = nullptr;  // the header, within storage_
     std::size_t size_ = 0;
 };

@@ -9,6 +9,10 @@ extern "C" {
 
 namespace {
 
+// Rows this many pixels wide are whole blocks for every converter swscale has, which process up to
+// 32 pixels at a time; at 24 bits they also keep every row on a 32-byte boundary.
+constexpr int kWholeBlockPixels = 32;
+
 int SwsColorspaceOf(AVColorSpace space)
 {
     switch (space) {
@@ -72,9 +76,18 @@ void PictureConverter::Prepare(const Source& source)
     builtFor_ = source;
 }
 
-PackedDib PictureConverter::Convert(const AVFrame& picture)
+void PictureConverter::Convert(const AVFrame& picture, PackedDib& into)
 {
     Prepare(SourceOf(picture));
+    into.Resize(width_, height_);
+    // Rows of whole blocks can take swscale's output directly, bottom row last (a negative stride).
+    if (width_ % kWholeBlockPixels == 0) {
+        uint8_t* destination[4] = {into.TopDownRow(0), nullptr, nullptr, nullptr};
+        const int destinationStride[4] = {-static_cast<int>(into.Stride()), 0, 0, 0};
+        if (sws_scale(context_.get(), picture.data, picture.linesize, 0, picture.height, destination, destinationStride) <= 0)
+            throw std::runtime_error("picture conversion failed");
+        return;
+    }
     if (rows_.empty()) {
         // Room for the width rounded up to whole blocks of 8 pixels: swscale's fast paths convert only
         // whole blocks when the rows are narrower than that, leaving the last pixels unwritten.
@@ -85,10 +98,7 @@ PackedDib PictureConverter::Convert(const AVFrame& picture)
     const int destinationStride[4] = {rowsStride_, 0, 0, 0};
     if (sws_scale(context_.get(), picture.data, picture.linesize, 0, picture.height, destination, destinationStride) <= 0)
         throw std::runtime_error("picture conversion failed");
-
-    PackedDib dib(width_, height_);
     const std::size_t rowBytes = static_cast<std::size_t>(width_) * 3;
     for (int y = 0; y < height_; ++y)
-        std::memcpy(dib.TopDownRow(y), rows_.data() + static_cast<std::size_t>(y) * rowsStride_, rowBytes);
-    return dib;
+        std::memcpy(into.TopDownRow(y), rows_.data() + static_cast<std::size_t>(y) * rowsStride_, rowBytes);
 }

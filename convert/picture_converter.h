@@ -16,8 +16,9 @@ public:
     int Width() const { return width_; }
     int Height() const { return height_; }
 
-    // Throws std::runtime_error when the conversion cannot be set up.
-    PackedDib Convert(const AVFrame& picture);
+    // Converts into `into`, made the converter's size. Throws std::runtime_error when the conversion
+    // cannot be set up.
+    void Convert(const AVFrame& picture, PackedDib& into);
 
 private:
     // What a swscale context converts: the picture's size, pixel format and colours.
@@ -37,8 +38,8 @@ private:
     int height_;
     SwsContextPtr context_;
     Source builtFor_;
-    // swscale may write a little past the end of a row, so it writes into rows of its own, aligned and
-    // padded, from which the bitmap's rows are copied.
+    // swscale works in whole blocks of pixels: unless a row is a whole number of its largest blocks, it
+    // writes into rows of its own, aligned and padded, from which the bitmap's rows are copied.
     std::vector<std::uint8_t> rows_;
     int rowsStride_ = 0;
 };
