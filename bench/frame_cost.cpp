@@ -45,11 +45,11 @@ double ThreadCpuSeconds()
 
 // Calls `each` with every picture of the video, position by position as a run asks for them; the
 // number of positions with a picture, or none when the video cannot be opened.
-std::optional<int> ForEachPicture(const QString& video, int decoderThreads,
+std::optional<int> ForEachPicture(const QString& video, const ThreadBudget& budget,
     const std::function<void(const DecodedPicture&, std::int32_t)>& each)
 {
     AviFrameSource source;
-    if (source.Open(video, decoderThreads) != AviFrameSource::Status::Ok)
+    if (source.Open(video, budget) != AviFrameSource::Status::Ok)
         return std::nullopt;
     int pictures = 0;
     for (std::int32_t position = source.StartPosition(); position < source.FrameCount(); ++position) {
@@ -95,7 +95,7 @@ int main(int argc, char** argv)
 
     const auto start = std::chrono::steady_clock::now();
     const double cpuBefore = ProcessCpuSeconds();
-    const std::optional<int> decoded = ForEachPicture(video, ThreadBudgetFor(threads).decoder, [](const DecodedPicture&, std::int32_t) {});
+    const std::optional<int> decoded = ForEachPicture(video, ThreadBudgetFor(threads), [](const DecodedPicture&, std::int32_t) {});
     const double decodeCpu = ProcessCpuSeconds() - cpuBefore;
     const double decodeWall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (!decoded) {
@@ -105,7 +105,7 @@ int main(int argc, char** argv)
 
     QTemporaryDir scratch;
     double encodeCpu = 0;
-    ForEachPicture(video, 1, [&](const DecodedPicture& picture, std::int32_t position) {
+    ForEachPicture(video, ThreadBudgetFor(1), [&](const DecodedPicture& picture, std::int32_t position) {
         const QString path = scratch.filePath(QStringLiteral("frame_%1.%2").arg(position).arg(ExtensionOf(*format)));
         const double before = ThreadCpuSeconds();
         WriteFrame(picture, *format, quality, path);

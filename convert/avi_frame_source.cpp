@@ -76,14 +76,14 @@ std::int64_t AviFrameSource::State::LastHeldPosition()
 AviFrameSource::AviFrameSource() = default;
 AviFrameSource::~AviFrameSource() = default;
 
-AviFrameSource::Status AviFrameSource::Open(const QString& path, int decoderThreads)
+AviFrameSource::Status AviFrameSource::Open(const QString& path, const ThreadBudget& budget)
 {
     Release();
     auto state = std::make_unique<State>();
     if (!state->ahead)
         throw std::bad_alloc();
     state->path = path;
-    switch (state->decode.Open(path, decoderThreads)) {
+    switch (state->decode.Open(path, budget)) {
     case DecodeLoop::Status::Ok: break;
     case DecodeLoop::Status::FileError: return Status::FileError;
     case DecodeLoop::Status::NoDecompressor: return Status::NoDecompressor;

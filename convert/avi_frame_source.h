@@ -1,6 +1,8 @@
 #pragma once
 
 
+#include "convert/thread_budget.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -27,9 +29,9 @@ public:
     AviFrameSource(const AviFrameSource&) = delete;
     AviFrameSource& operator=(const AviFrameSource&) = delete;
 
-    // `decoderThreads`: how many threads decoding may use (1: none besides the caller's; 0: as many as
-    // the decoder likes). Throws std::bad_alloc when memory runs out, as every member may.
-    Status Open(const QString& path, int decoderThreads = 0);
+    // Decodes on the threads `budget` gives pictures of the stream's size. Throws std::bad_alloc when
+    // memory runs out, as every member may.
+    Status Open(const QString& path, const ThreadBudget& budget = ThreadBudgetFor(0));
 
     std::int32_t StartPosition() const;
     std::int32_t FrameCount() const;  // from the AVI header

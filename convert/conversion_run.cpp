@@ -147,7 +147,7 @@ void Run::ConvertFile(int index)
 
     AviFrameSource source;
     AviFrameSource::Status status = AviFrameSource::Status::FileError;
-    if (!trap_.Run(148, [&] { status = source.Open(path, budget_.decoder); }))
+    if (!trap_.Run(148, [&] { status = source.Open(path, budget_); }))
         return;  // reported already, with its cause
     if (status == AviFrameSource::Status::NoDecompressor) {
         Problem(196, kNoDecompressor);

@@ -28,11 +28,14 @@ void ThrowIfOutOfMemory(int error)
 DecodeLoop::DecodeLoop() = default;
 DecodeLoop::~DecodeLoop() = default;
 
-DecodeLoop::Status DecodeLoop::Open(const QString& path, int threads)
+DecodeLoop::Status DecodeLoop::Open(const QString& path, const ThreadBudget& budget)
 {
     path_ = path;
     const Status opened = OpenFile();
-    return opened == Status::Ok ? OpenDecoder(threads) : opened;
+    if (opened != Status::Ok)
+        return opened;
+    const AVCodecParameters& parameters = *Stream().codecpar;
+    return OpenDecoder(budget.DecoderThreadsFor(parameters.width, parameters.height));
 }
 
 DecodeLoop::Status DecodeLoop::OpenFile()

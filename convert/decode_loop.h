@@ -2,6 +2,7 @@
 
 #include "convert/decoder_watch.h"
 #include "convert/ffmpeg_handles.h"
+#include "convert/thread_budget.h"
 
 #include <QString>
 
@@ -32,9 +33,9 @@ public:
     DecodeLoop(const DecodeLoop&) = delete;
     DecodeLoop& operator=(const DecodeLoop&) = delete;
 
-    // `threads` is how many threads the decoder may use: 1 for none, 0 for as many as it likes.
-    // Throws std::bad_alloc when memory runs out.
-    Status Open(const QString& path, int threads);
+    // The decoder gets the threads `budget` gives pictures of the stream's size. Throws std::bad_alloc
+    // when memory runs out.
+    Status Open(const QString& path, const ThreadBudget& budget);
 
     const AVStream& Stream() const { return *format_->streams[streamIndex_]; }
     int StreamIndex() const { return streamIndex_; }

@@ -24,6 +24,12 @@ struct Source {
     int droppedAtTheEnd = 0;   // empty chunks appended to the made file, as a capture tool writes them
 };
 
+// Test names are enough in failure messages; the parameters would print as raw bytes.
+void PrintTo(const Source& source, std::ostream* out)
+{
+    *out << source.name;
+}
+
 // Converts the whole video to BMP and compares every file with ffmpeg's picture for that position.
 void ExpectFramesMatchReference(const QString& video, bool lossless)
 {
