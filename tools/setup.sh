@@ -4,11 +4,17 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# Building; the tests and their independent decoders (ffmpeg, ImageMagick, Pillow); the Debian package and
+# its checks (dpkg-shlibdeps, desktop-file-validate, appstreamcli, groff for the manual page, Xvfb and
+# xwininfo to see the installed window); GNU parallel for the many-machines recipe; the sanitizer and
+# fuzzing build (clang); the benchmark (numpy).
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev
           libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
           libturbojpeg0-dev libdeflate-dev zlib1g-dev libgif-dev libimagequant-dev libtiff-dev
-          libgtest-dev ffmpeg xvfb xauth python3 python3-pil python3-numpy
-          clang libclang-rt-14-dev fonts-liberation2)
+          libgtest-dev ffmpeg imagemagick python3 python3-pil python3-numpy fonts-liberation2
+          dpkg-dev desktop-file-utils appstream groff-base xvfb xauth x11-utils
+          parallel
+          clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
