@@ -2,24 +2,147 @@
 
 #include "convert/frame_limit.h"
 
+namespace {
+
+bool IsOption(const QString& argument)
+{
+    // A lone "-" is a name, as it is for most tools.
+    return argument.size() > 1 && argument.startsWith(QLatin1Char('-'));
+}
+
+bool SetFrames(CommandLine& line, const QString& value, QString& error)
+{
+    const QStringList choices = FrameLimit::Choices();
+    bool isNumber = false;
+    const int number = value.toInt(&isNumber);
+    if (value == QLatin1String("all")) {
+        line.frameChoice = choices[0];
+    } else if (value == QLatin1String("10") || value == QLatin1String("100") || value == QLatin1String("1000")) {
+        line.frameChoice = choices[value == QLatin1String("10") ? 1 : value == QLatin1String("100") ? 2 : 3];
+    } else if (isNumber && number >= 0) {
+        line.frameChoice = FrameLimit::kEveryX;
+        line.xAnswer = value;
+    } else {
+        error = QStringLiteral("--frames takes all, 10, 100, 1000 or a whole number, not \"%1\"").arg(value);
+        return false;
+    }
+    return true;
+}
+
+bool SetFormat(CommandLine& line, const QString& value, QString& error)
+{
+    const std::optional<OutputFormat> format = OutputFormatFromName(value);
+    if (!format) {
+        error = QStringLiteral("--format takes bmp, jpg, png, gif, tiff, tga or pcx, not \"%1\"").arg(value);
+        return false;
+    }
+    line.format = *format;
+    return true;
+}
+
+bool SetQuality(CommandLine& line, const QString& value, QString& error)
+{
+    bool isNumber = false;
+    line.quality = value.toInt(&isNumber);
+    if (!isNumber || line.quality < 1 || line.quality > 100) {
+        error = QStringLiteral("--quality takes a whole number from 1 to 100, not \"%1\"").arg(value);
+        return false;
+    }
+    return true;
+}
+
+bool SetThreads(CommandLine& line, const QString& value, QString& error)
+{
+    bool isNumber = false;
+    line.threads = value.toUInt(&isNumber);
+    if (!isNumber || line.threads < 1 || line.threads > CommandLine::kMostThreads) {
+        error = QStringLiteral("--threads takes a whole number from 1 to %1, not \"%2\"").arg(CommandLine::kMostThreads).arg(value);
+        return false;
+    }
+    return true;
+}
+
+bool SetOutput(CommandLine& line, const QString& value, QString&)
+{
+    line.outputFolder = value;
+    return true;
+}
+
+bool AddFileList(CommandLine& line, const QString& value, QString&)
+{
+    line.fileLists << value;
+    return true;
+}
+
+struct ValueOption {
+    const char* name;
+    bool (*apply)(CommandLine& line, const QString& value, QString& error);
+};
+constexpr ValueOption kValueOptions[] = {{"--frames", SetFrames}, {"--format", SetFormat}, {"--quality", SetQuality},
+    {"--threads", SetThreads}, {"--output", SetOutput}, {"--files-from", AddFileList}};
+
+struct Flag {
+    const char* name;
+    void (*apply)(CommandLine& line);
+};
+void AskForHelp(CommandLine& line)
+{
+    line.request = CommandLine::Request::Help;
+}
+constexpr Flag kFlags[] = {{"--help", AskForHelp}, {"-h", AskForHelp},
+    {"--version", [](CommandLine& line) { line.request = CommandLine::Request::Version; }},
+    {"--null", [](CommandLine& line) { line.nulSeparated = true; }}};
+
+template <typename Option, std::size_t N>
+const Option* Find(const Option (&options)[N], const QString& name)
+{
+    for (const Option& option : options) {
+        if (name == QLatin1String(option.name))
+            return &option;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
 QString Usage()
 {
     return QStringLiteral(
-        "Usage: stillpress-cli [--frames all|10|100|1000|N] [--format bmp|jpg|png|gif|tiff|tga|pcx]\n"
-        "                      [--quality 1-100] --output DIR FILE...\n"
+        "Usage: stillpress-cli [OPTION]... --output DIR FILE...\n"
+        "       stillpress-cli [OPTION]... --output DIR --files-from LIST\n"
         "Writes the first frames of each AVI FILE into DIR as images named after the video and the frame.\n"
-        "Defaults: all frames, jpg, quality 85.\n");
+        "\n"
+        "  --output DIR           the folder the images go to (required; it must exist)\n"
+        "  --frames all|10|100|1000|N\n"
+        "                         how many frames from the start of each video (default: all)\n"
+        "  --format bmp|jpg|png|gif|tiff|tga|pcx\n"
+        "                         the image format (default: jpg)\n"
+        "  --quality 1-100        the JPG quality (default: 85)\n"
+        "  --threads N            encode frames on N threads, 1 to 256 (default: one per processor core)\n"
+        "  --files-from LIST      also convert the files named in LIST, one path a line; - reads standard\n"
+        "                         input. Empty lines are skipped and a line's closing carriage return dropped.\n"
+        "  --null                 the paths in LIST end with a NUL character instead (find -print0)\n"
+        "  -h, --help             show this help and exit\n"
+        "  --version              show the version and exit\n"
+        "\n"
+        "An option's value may also be joined to it: --format=png. Put -- before names that begin with -.\n"
+        "Files named as arguments are converted first, then those of each LIST in turn. The number of\n"
+        "frames written is printed on standard output; messages and progress go to standard error.\n"
+        "\n"
+        "Exit status:\n"
+        "  0  every file was converted\n"
+        "  1  a file or a frame could not be converted, or the run was interrupted\n"
+        "  2  the arguments were wrong or a LIST could not be read; nothing was converted\n");
 }
 
 std::optional<CommandLine> ParseCommandLine(const QStringList& arguments, QString& error)
 {
-    const QStringList choices = FrameLimit::Choices();
     CommandLine line;
-    line.frameChoice = choices[0];
+    line.frameChoice = FrameLimit::Choices()[0];
     bool optionsEnded = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
-        if (optionsEnded || !argument.startsWith(QLatin1String("--"))) {
+        if (optionsEnded || !IsOption(argument)) {
             line.files << argument;
             continue;
         }
@@ -27,45 +150,30 @@ std::optional<CommandLine> ParseCommandLine(const QStringList& arguments, QStrin
             optionsEnded = true;
             continue;
         }
-        if (i + 1 >= arguments.size()) {
-            error = QStringLiteral("%1 needs a value").arg(argument);
+        const qsizetype equals = argument.startsWith(QLatin1String("--")) ? argument.indexOf(QLatin1Char('=')) : -1;
+        const QString name = equals < 0 ? argument : argument.left(equals);
+        if (const Flag* flag = Find(kFlags, name)) {
+            if (equals >= 0) {
+                error = QStringLiteral("%1 takes no value").arg(name);
+                return std::nullopt;
+            }
+            flag->apply(line);
+            if (line.request != CommandLine::Request::Convert)
+                return line;
+            continue;
+        }
+        const ValueOption* option = Find(kValueOptions, name);
+        if (!option) {
+            error = QStringLiteral("unknown option %1").arg(name);
             return std::nullopt;
         }
-        const QString value = arguments[++i];
-        if (argument == QLatin1String("--frames")) {
-            bool isNumber = false;
-            const int number = value.toInt(&isNumber);
-            if (value == QLatin1String("all")) {
-                line.frameChoice = choices[0];
-            } else if (value == QLatin1String("10") || value == QLatin1String("100") || value == QLatin1String("1000")) {
-                line.frameChoice = choices[value == QLatin1String("10") ? 1 : value == QLatin1String("100") ? 2 : 3];
-            } else if (isNumber && number >= 0) {
-                line.frameChoice = FrameLimit::kEveryX;
-                line.xAnswer = value;
-            } else {
-                error = QStringLiteral("--frames takes all, 10, 100, 1000 or a whole number, not \"%1\"").arg(value);
-                return std::nullopt;
-            }
-        } else if (argument == QLatin1String("--format")) {
-            const std::optional<OutputFormat> format = OutputFormatFromName(value);
-            if (!format) {
-                error = QStringLiteral("unknown format \"%1\"").arg(value);
-                return std::nullopt;
-            }
-            line.format = *format;
-        } else if (argument == QLatin1String("--quality")) {
-            bool isNumber = false;
-            line.quality = value.toInt(&isNumber);
-            if (!isNumber || line.quality < 1 || line.quality > 100) {
-                error = QStringLiteral("--quality takes a whole number from 1 to 100, not \"%1\"").arg(value);
-                return std::nullopt;
-            }
-        } else if (argument == QLatin1String("--output")) {
-            line.outputFolder = value;
-        } else {
-            error = QStringLiteral("unknown option %1").arg(argument);
+        const QString value = equals >= 0 ? argument.mid(equals + 1) : i + 1 < arguments.size() ? arguments[++i] : QString();
+        if (value.isEmpty()) {
+            error = QStringLiteral("%1 needs a value").arg(name);
             return std::nullopt;
         }
+        if (!option->apply(line, value, error))
+            return std::nullopt;
     }
     if (line.outputFolder.isEmpty()) {
         error = QStringLiteral("--output DIR is required");

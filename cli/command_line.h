@@ -9,15 +9,24 @@
 
 // What the command line asks for.
 struct CommandLine {
+    enum class Request { Convert, Help, Version };
+    static constexpr unsigned kMostThreads = 256;
+
+    Request request = Request::Convert;
     QString frameChoice;      // one of the frame-count choices
     QString xAnswer;          // the answer to the x prompt, for --frames N
     OutputFormat format = OutputFormat::JPG;
     int quality = 85;
+    unsigned threads = 0;     // 0: one for each of the machine's cores
     QString outputFolder;
-    QStringList files;
+    QStringList files;        // the videos, in the order they are converted
+    QStringList fileLists;    // --files-from, in the order given; "-" is standard input
+    bool nulSeparated = false;
 };
 
-// Parses the arguments after the program's name. On a mistake answers none and sets `error`.
+// Parses the arguments after the program's name. On a mistake answers none and sets `error`, which
+// names the argument. --help, -h and --version end the parsing: what follows them is not looked at.
 std::optional<CommandLine> ParseCommandLine(const QStringList& arguments, QString& error);
 
+// The help text: options, defaults and exit statuses.
 QString Usage();

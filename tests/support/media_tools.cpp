@@ -25,15 +25,17 @@ bool ChunkBreaksOff(QFile& file, qint64 position, qint64 size)
 
 }  // namespace
 
-ToolResult RunTool(const QString& program, const QStringList& arguments, int timeoutMs)
+ToolResult RunTool(const QString& program, const QStringList& arguments, const ToolSetting& setting)
 {
     QProcess process;
+    process.setWorkingDirectory(setting.workingFolder);
     process.start(program, arguments);
     ToolResult result;
     if (!process.waitForStarted(10000))
         return result;
+    process.write(setting.standardInput);
     process.closeWriteChannel();
-    if (!process.waitForFinished(timeoutMs)) {
+    if (!process.waitForFinished(setting.timeoutMs)) {
         process.kill();
         process.waitForFinished(5000);
         return result;
@@ -42,6 +44,11 @@ ToolResult RunTool(const QString& program, const QStringList& arguments, int tim
     result.out = process.readAllStandardOutput();
     result.err = process.readAllStandardError();
     return result;
+}
+
+ToolResult RunTool(const QString& program, const QStringList& arguments, int timeoutMs)
+{
+    return RunTool(program, arguments, ToolSetting{{}, {}, timeoutMs});
 }
 
 void MakeVideo(const QString& path, const QStringList& arguments)

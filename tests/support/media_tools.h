@@ -15,7 +15,15 @@ struct ToolResult {
     QByteArray err;
 };
 
+// What a program started by a test gets besides its arguments.
+struct ToolSetting {
+    QByteArray standardInput;
+    QString workingFolder;  // empty: the test's own
+    int timeoutMs = 120000;
+};
+
 // Runs an outside program to its end (bounded in time) and keeps what it printed.
+ToolResult RunTool(const QString& program, const QStringList& arguments, const ToolSetting& setting);
 ToolResult RunTool(const QString& program, const QStringList& arguments, int timeoutMs = 120000);
 
 // Makes a video with the ffmpeg command: `ffmpeg -y -v error ARGS... path`. Throws when ffmpeg fails.
