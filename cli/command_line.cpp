@@ -118,7 +118,7 @@ QString Usage()
         "  --format bmp|jpg|png|gif|tiff|tga|pcx\n"
         "                         the image format (default: jpg)\n"
         "  --quality 1-100        the JPG quality (default: 85)\n"
-        "  --threads N            encode frames on N threads, 1 to 256 (default: one per processor core)\n"
+        "  --threads N            encode frames on N threads, 1 to %1 (default: one per processor core)\n"
         "  --files-from LIST      also convert the files named in LIST, one path a line; - reads standard\n"
         "                         input. Empty lines are skipped and a line's closing carriage return dropped.\n"
         "  --null                 the paths in LIST end with a NUL character instead (find -print0)\n"
@@ -132,7 +132,8 @@ QString Usage()
         "Exit status:\n"
         "  0  every file was converted\n"
         "  1  a file or a frame could not be converted, or the run was interrupted\n"
-        "  2  the arguments were wrong or a LIST could not be read; nothing was converted\n");
+        "  2  the arguments were wrong or a LIST could not be read; nothing was converted\n")
+        .arg(CommandLine::kMostThreads);
 }
 
 std::optional<CommandLine> ParseCommandLine(const QStringList& arguments, QString& error)

@@ -62,8 +62,8 @@ actual_files=$(dpkg-deb --fsys-tarfile "$deb" | tar -t | grep -v '/$' | sort)
 $(diff <(echo "$expected_files") <(echo "$actual_files"))"
 [ "$(readlink "$root/usr/bin/stillpress")" = ../lib/stillpress/stillpress ] \
   || fail "usr/bin/stillpress is not a link to the program beside its files"
-for pair in "HAND-M.CUR:HAND-M.CUR" "drag.ico:drag.ico" "x/o.cjs:x/o.cjs"; do
-  cmp -s "$source/resources/${pair%%:*}" "$root/$program_folder/${pair#*:}" || fail "$program_folder/${pair#*:} differs from the source's"
+for companion in HAND-M.CUR drag.ico x/o.cjs; do
+  cmp -s "$source/resources/$companion" "$root/$program_folder/$companion" || fail "$program_folder/$companion differs from the source's"
 done
 cmp -s "$source/resources/stillpress.png" "$root/usr/share/icons/hicolor/256x256/apps/stillpress.png" || fail "the icon differs"
 for sample in "$build"/window/Samples/*.avi; do
