@@ -21,7 +21,7 @@ using TjHandle = std::unique_ptr<void, TjDestroy>;
 
 // A compressor may not be shared between threads, and making one per picture costs more than
 // encoding a small frame, so each encoding thread keeps its own for its lifetime.
-tjhandle ThreadCompressor()
+tjhandle ThreadJpegCompressor()
 {
     thread_local TjHandle compressor;
     if (!compressor) {
@@ -37,7 +37,7 @@ tjhandle ThreadCompressor()
 template <class Compress>
 void CompressInto(int width, int height, EncodedImage& out, Compress&& compress)
 {
-    tjhandle compressor = ThreadCompressor();
+    tjhandle compressor = ThreadJpegCompressor();
     const unsigned long capacity = tjBufSize(width, height, TJSAMP_420);
     if (capacity == static_cast<unsigned long>(-1))
         Fail(nullptr);

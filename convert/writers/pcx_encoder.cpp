@@ -15,7 +15,7 @@ constexpr std::uint16_t kDotsPerInch = 72;
 // Plane lines are padded to an even length, as the format requires.
 std::size_t BytesPerPlaneLine(int width) { return (static_cast<std::size_t>(width) + 1) & ~std::size_t{1}; }
 
-void AppendHeader(FileBytes& out, int width, int height)
+void AppendPcxHeader(FileBytes& out, int width, int height)
 {
     out.push_back(0x0A);  // ZSoft
     out.push_back(5);  // version 3.0 and later, the one with 24-bit images
@@ -62,7 +62,7 @@ void PcxEncoder::Encode(const PackedDib& frame, int /*quality*/, EncodedImage& o
     const std::size_t lineLength = BytesPerPlaneLine(width);
     out.bytes.clear();
     out.tail = {};
-    AppendHeader(out.bytes, width, frame.Height());
+    AppendPcxHeader(out.bytes, width, frame.Height());
 
     // Room for the worst case, two bytes for every byte, then cut to what was written.
     out.bytes.resize(kHeaderSize + 2 * 3 * lineLength * static_cast<std::size_t>(frame.Height()));

@@ -28,7 +28,7 @@ struct CompressorFree {
     void operator()(libdeflate_compressor* compressor) const { libdeflate_free_compressor(compressor); }
 };
 
-libdeflate_compressor& ThreadCompressor()
+libdeflate_compressor& ThreadDeflateCompressor()
 {
     thread_local std::unique_ptr<libdeflate_compressor, CompressorFree> compressor(libdeflate_alloc_compressor(kDeflateLevel));
     if (!compressor)
@@ -97,7 +97,7 @@ void FilterRows(const PackedDib& frame, FileBytes& out)
     }
 }
 
-void AppendHeader(FileBytes& out, int width, int height)
+void AppendPngHeader(FileBytes& out, int width, int height)
 {
     out.insert(out.end(), std::begin(kSignature), std::end(kSignature));
     const std::size_t header = BeginChunk(out, "IHDR");
@@ -113,7 +113,7 @@ void AppendHeader(FileBytes& out, int width, int height)
 
 void AppendImageData(FileBytes& out, const FileBytes& filtered)
 {
-    libdeflate_compressor& compressor = ThreadCompressor();
+    libdeflate_compressor& compressor = ThreadDeflateCompressor();
     const std::size_t data = BeginChunk(out, "IDAT");
     const std::size_t start = out.size();
     const std::size_t bound = libdeflate_zlib_compress_bound(&compressor, filtered.size());
@@ -134,7 +134,7 @@ void PngEncoder::Encode(const PackedDib& frame, int /*quality*/, EncodedImage& o
     out.tail = {};
     thread_local FileBytes filtered;
     FilterRows(frame, filtered);
-    AppendHeader(out.bytes, frame.Width(), frame.Height());
+    AppendPngHeader(out.bytes, frame.Width(), frame.Height());
     AppendImageData(out.bytes, filtered);
     EndChunk(out.bytes, BeginChunk(out.bytes, "IEND"));
 }

@@ -49,7 +49,7 @@ std::uint8_t* EncodeRow(const std::uint8_t* row, int width, std::uint8_t* out)
     return out;
 }
 
-void AppendHeader(FileBytes& out, int width, int height)
+void AppendTgaHeader(FileBytes& out, int width, int height)
 {
     out.push_back(0);  // no image id
     out.push_back(0);  // no colour map
@@ -71,7 +71,7 @@ void TgaEncoder::Encode(const PackedDib& frame, int /*quality*/, EncodedImage& o
     const int width = frame.Width();
     out.bytes.clear();
     out.tail = {};
-    AppendHeader(out.bytes, width, frame.Height());
+    AppendTgaHeader(out.bytes, width, frame.Height());
 
     // Room for the worst case, every pixel raw, then cut to what was written.
     const std::size_t headerSize = out.bytes.size();

@@ -17,9 +17,8 @@
 
 namespace {
 
-const QString kCli = QStringLiteral(STILLPRESS_CLI);
-constexpr int kWidth = 320;
-constexpr int kHeight = 240;
+constexpr int kStoppedWidth = 320;
+constexpr int kStoppedHeight = 240;
 
 struct Stop {
     const char* name;
@@ -40,12 +39,12 @@ TEST_P(ClosingMidRun, LeavesNoTruncatedFileUnderAFinalName)
     const Stop& stop = GetParam();
     // Long enough that the run is still busy when the signal comes, whatever the machine.
     const QString video = inputs.filePath("long.avi");
-    MakeVideo(video, {"-f", "lavfi", "-i", QStringLiteral("testsrc2=size=%1x%2:rate=25").arg(kWidth).arg(kHeight), "-frames:v",
+    MakeVideo(video, {"-f", "lavfi", "-i", QStringLiteral("testsrc2=size=%1x%2:rate=25").arg(kStoppedWidth).arg(kStoppedHeight), "-frames:v",
                          "600", "-c:v", "mpeg4", "-q:v", "4"});
     const InputFingerprints before({video});
 
     QProcess cli;
-    cli.start(kCli, {"--format", "png", "--output", output.path(), video});
+    cli.start(QStringLiteral(STILLPRESS_CLI), {"--format", "png", "--output", output.path(), video});
     ASSERT_TRUE(cli.waitForStarted(10000));
     const QDeadlineTimer started(60000);
     while (FinalFiles().size() < 3 && cli.state() == QProcess::Running && !started.hasExpired())
@@ -67,7 +66,7 @@ TEST_P(ClosingMidRun, LeavesNoTruncatedFileUnderAFinalName)
 
     const QStringList finals = FinalFiles();
     EXPECT_LT(finals.size(), 600) << "the run was not stopped";
-    EXPECT_EQ(IncompleteImages(output.path(), "png", kWidth, kHeight), QStringList{});
+    EXPECT_EQ(IncompleteImages(output.path(), "png", kStoppedWidth, kStoppedHeight), QStringList{});
     for (const QString& name : QDir(output.path()).entryList(QDir::Files)) {
         if (!name.endsWith(".png")) {
             EXPECT_TRUE(stop.temporaryFilesMayRemain && name.endsWith(".partial")) << "left behind: " << name.toStdString();

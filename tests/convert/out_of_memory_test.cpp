@@ -12,7 +12,6 @@
 
 namespace {
 
-const QString kCli = QStringLiteral(STILLPRESS_CLI);
 constexpr int kFrames = 12;
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -39,7 +38,7 @@ TEST(OutOfMemory, EveryLimitEndsWithAMessageAndWholeFiles)
         for (const char* format : {"png", "jpg"}) {
             SCOPED_TRACE(QStringLiteral("%1 MB, %2").arg(megabytes).arg(QLatin1String(format)).toStdString());
             QTemporaryDir output;
-            const ToolResult run = RunTool("prlimit", {QStringLiteral("--as=%1").arg(qint64(megabytes) << 20), kCli, "--format",
+            const ToolResult run = RunTool("prlimit", {QStringLiteral("--as=%1").arg(qint64(megabytes) << 20), QStringLiteral(STILLPRESS_CLI), "--format",
                                                           format, "--output", output.path(), video});
             ASSERT_TRUE(run.exitCode == 0 || run.exitCode == 1) << "exit " << run.exitCode << "\n" << run.err.toStdString();
             const QStringList images = QDir(output.path()).entryList({QStringLiteral("*.") + QLatin1String(format)}, QDir::Files);
