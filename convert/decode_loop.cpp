@@ -2,7 +2,12 @@
 
 #include <QFileInfo>
 
+extern "C" {
+#include <libavutil/mem.h>
+}
+
 #include <algorithm>
+#include <memory>
 #include <new>
 
 namespace {
@@ -17,9 +22,22 @@ bool AcceptableSize(int width, int height)
         && std::int64_t{width} * height <= kMaxPixels;
 }
 
+// FFmpeg answers ENOMEM both when memory runs short and when a damaged file asks for an absurd block
+// (a chunk that claims 4 GB). A block this large is more than any packet or table of a sound file
+// needs and is still easy to reserve unless memory really is exhausted, so it tells the two apart.
+constexpr std::size_t kShortMemoryProbe = std::size_t{256} << 20;
+
+bool MemoryIsShort()
+{
+    // Through FFmpeg's own allocator, which the compiler cannot see through and leave out.
+    const std::unique_ptr<void, decltype(&av_free)> probe(av_malloc(kShortMemoryProbe), &av_free);
+    return !probe;
+}
+
+// Out of memory is the run's to report; a damaged file's ENOMEM is left to the caller as the error it is.
 void ThrowIfOutOfMemory(int error)
 {
-    if (error == AVERROR(ENOMEM))
+    if (error == AVERROR(ENOMEM) && MemoryIsShort())
         throw std::bad_alloc();
 }
 

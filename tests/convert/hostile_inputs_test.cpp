@@ -192,6 +192,8 @@ TEST_P(KeptHostileFile, GivesWhatFfmpegGivesWithoutHanging)
         EXPECT_EQ(run.out, QByteArray::number(expected.size()) + "\n");
         EXPECT_EQ(run.exitCode, expected.isEmpty() ? 1 : 0);
         EXPECT_TRUE(run.err.endsWith(((expected.isEmpty() ? kNothingWritten : kDone) + "\n").toUtf8())) << run.err.toStdString();
+        // A damaged file that asks for an absurd block is damage, not a machine short of memory.
+        EXPECT_FALSE(run.err.contains("Out of memory")) << run.err.toStdString();
         EXPECT_EQ(IncompleteImages(output.path(), QLatin1String(format), reference.width, reference.height), QStringList{});
         for (auto at = expected.cbegin(); at != expected.cend(); ++at) {
             const QString file = output.filePath(QStringLiteral("%1_%2.%3").arg(stem).arg(at.key()).arg(QLatin1String(format)));
@@ -206,7 +208,7 @@ TEST_P(KeptHostileFile, GivesWhatFfmpegGivesWithoutHanging)
 
 INSTANTIATE_TEST_SUITE_P(Hostile, KeptHostileFile,
     ::testing::Values("first_chunk_numbered_far_beyond_zero.avi", "jpg_planes_odd_width_read_overflow.avi",
-        "jpg_planes_odd_height_read_overflow.avi"),
+        "jpg_planes_odd_height_read_overflow.avi", "hevc_chunk_claiming_4_gb.avi", "hevc_chunk_claiming_4_gb_short.avi"),
     [](const auto& info) { return QString::fromLatin1(info.param).section('.', 0, 0).toStdString(); });
 
 class HostileInputs : public ::testing::Test {
