@@ -12,7 +12,6 @@
 #include "convert/thread_budget.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QTemporaryDir>
 
 extern "C" {
