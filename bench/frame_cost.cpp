@@ -5,7 +5,7 @@
 //     thread, writing included, into a scratch folder that keeps every file until the end, as a run
 //     does: a file removed at once is never written back and costs the kernel far less).
 // Prints one JSON object. Usage: frame_cost --format FORMAT [--quality Q] [--threads N] VIDEO
-#include "convert/avi_frame_source.h"
+#include "convert/video_frame_source.h"
 #include "convert/decoded_picture.h"
 #include "convert/frame_writer.h"
 #include "convert/output_format.h"
@@ -24,6 +24,7 @@ extern "C" {
 #include <cstdio>
 #include <ctime>
 #include <functional>
+#include <limits>
 #include <optional>
 
 namespace {
@@ -48,11 +49,12 @@ double ThreadCpuSeconds()
 std::optional<int> ForEachPicture(const QString& video, const ThreadBudget& budget,
     const std::function<void(const DecodedPicture&, std::int32_t)>& each)
 {
-    AviFrameSource source;
-    if (source.Open(video, budget) != AviFrameSource::Status::Ok)
+    VideoFrameSource source;
+    if (source.Open(video, budget) != VideoFrameSource::Status::Ok)
         return std::nullopt;
     int pictures = 0;
-    for (std::int32_t position = source.StartPosition(); position < source.FrameCount(); ++position) {
+    const std::int32_t end = source.FrameCount().value_or(std::numeric_limits<std::int32_t>::max());
+    for (std::int32_t position = source.StartPosition(); position < end; ++position) {
         const std::shared_ptr<const DecodedPicture> picture = source.PictureAt(position);
         if (!picture) {
             if (source.Exhausted())

@@ -91,7 +91,8 @@ void AskForHelp(CommandLine& line)
 }
 constexpr Flag kFlags[] = {{"--help", AskForHelp}, {"-h", AskForHelp},
     {"--version", [](CommandLine& line) { line.request = CommandLine::Request::Version; }},
-    {"--null", [](CommandLine& line) { line.nulSeparated = true; }}};
+    {"--null", [](CommandLine& line) { line.nulSeparated = true; }},
+    {"--no-rotate", [](CommandLine& line) { line.upright = false; }}};
 
 template <typename Option, std::size_t N>
 const Option* Find(const Option (&options)[N], const QString& name)
@@ -110,7 +111,7 @@ QString Usage()
     return QStringLiteral(
         "Usage: stillpress-cli [OPTION]... --output DIR FILE...\n"
         "       stillpress-cli [OPTION]... --output DIR --files-from LIST\n"
-        "Writes the first frames of each AVI FILE into DIR as images named after the video and the frame.\n"
+        "Writes the first frames of each video FILE into DIR as images named after the video and the frame.\n"
         "\n"
         "  --output DIR           the folder the images go to (required; it must exist)\n"
         "  --frames all|10|100|1000|N\n"
@@ -123,12 +124,20 @@ QString Usage()
         "  --files-from LIST      also convert the files named in LIST, one path a line; - reads standard\n"
         "                         input. Empty lines are skipped and a line's closing carriage return dropped.\n"
         "  --null                 the paths in LIST end with a NUL character instead (find -print0)\n"
+        "  --no-rotate            keep the pictures as they are stored; by default they are turned\n"
+        "                         upright as the video's display matrix says, as a player shows them\n"
         "  -h, --help             show this help and exit\n"
         "  --version              show the version and exit\n"
         "\n"
         "An option's value may also be joined to it: --format=png. Put -- before names that begin with -.\n"
         "Files named as arguments are converted first, then those of each LIST in turn. The number of\n"
-        "frames written is printed on standard output; messages and progress go to standard error.\n"
+        "frames written is printed on standard output; messages and progress go to standard error, with\n"
+        "the reason on the line after the message of a file that could not be read.\n"
+        "\n"
+        "Videos: AVI, MP4, M4V, MOV, 3GP, MKV, WebM, MPEG-TS (TS, M2TS, MTS), MPEG-PS (MPG, VOB), WMV/ASF,\n"
+        "FLV, OGV, MXF and DV, found by their content whatever their names. In AVI, frame n is the stream's\n"
+        "n-th chunk (an empty chunk, a dropped frame, repeats the picture before it); in every other\n"
+        "container, frame n is the n-th picture the stream decodes to, in display order.\n"
         "\n"
         "Exit status:\n"
         "  0  every file was converted\n"

@@ -22,6 +22,7 @@ struct CommandLine {
     QStringList files;        // the videos, in the order they are converted
     QStringList fileLists;    // --files-from, in the order given; "-" is standard input
     bool nulSeparated = false;
+    bool upright = true;      // --no-rotate: pictures as stored
 };
 
 // Parses the arguments after the program's name. On a mistake answers none and sets `error`, which

@@ -42,6 +42,11 @@ void TerminalHost::ShowErrorReport(const QString& message)
     Print(QStringLiteral("Application Error: ") + message);
 }
 
+void TerminalHost::ExplainProblem(const QString& reason)
+{
+    Print(QStringLiteral("Reason: ") + reason);
+}
+
 void TerminalHost::SetBarText(Bar bar, const QString& text)
 {
     if (bar == Bar::Files) {

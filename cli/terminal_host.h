@@ -24,6 +24,7 @@ public:
     void ShowMessage(const QString& text) override;
     std::optional<QString> AskText(const QString& prompt, const QString& title, const QString& defaultText) override;
     void ShowErrorReport(const QString& message) override;
+    void ExplainProblem(const QString& reason) override;
 
     void SetBarValue(Bar, double) override {}
     void SetBarText(Bar bar, const QString& text) override;

@@ -32,6 +32,9 @@ public:
     virtual std::optional<QString> AskText(const QString& prompt, const QString& title, const QString& defaultText) = 0;
     // The composed "Application Error" report; returns when OK was pressed.
     virtual void ShowErrorReport(const QString& message) = 0;
+    // Why the file whose message was just shown could not be converted ("not a video file", "no
+    // decoder for the video codec ..."), for a host that says more than the message does. Optional.
+    virtual void ExplainProblem(const QString& /*reason*/) {}
 
     // Progress: a value in percent, unrounded, and the text shown on the bar.
     virtual void SetBarValue(Bar bar, double percent) = 0;

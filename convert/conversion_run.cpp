@@ -2,20 +2,22 @@
 
 #include "common/error_trap.h"
 #include "common/path_helpers.h"
-#include "convert/avi_frame_source.h"
 #include "convert/decoded_picture.h"
 #include "convert/encode_pool.h"
 #include "convert/frame_limit.h"
+#include "convert/frame_progress.h"
 #include "convert/frame_writer.h"
 #include "convert/image_encoder.h"
 #include "convert/output_stems.h"
 #include "convert/thread_budget.h"
+#include "convert/video_frame_source.h"
 
 #include <algorithm>
 #include <QElapsedTimer>
 
 #include <deque>
 #include <future>
+#include <limits>
 
 namespace {
 
@@ -49,7 +51,7 @@ public:
         : host_(host), trap_(QLatin1String(ErrorReport::kConversionRun), [this](const QString& message) {
               host_.ShowErrorReport(message);
           }),
-          budget_(ThreadBudgetFor(settings.threads)), pool_(budget_.encoders)
+          budget_(ThreadBudgetFor(settings.threads)), pool_(budget_.encoders), upright_(settings.upright)
     {
     }
 
@@ -57,7 +59,7 @@ public:
 
 private:
     void ConvertFile(int index);
-    void ConvertFrames(AviFrameSource& source, const QString& outputBase);
+    void ConvertFrames(VideoFrameSource& source, const QString& outputBase);
     void Dispatch(std::shared_ptr<const DecodedPicture> picture, const QString& outputBase, std::int32_t frame);
     // Waits for frames in the order they were dispatched until at most `keep` are in flight, counting
     // what was written and reporting what failed.
@@ -75,6 +77,13 @@ private:
         Message(label, text);
         ++problemsShown_;
     }
+    // A file's problem, and why, for a host that can say more than the message.
+    void FileProblem(int label, const QString& text, const QString& reason)
+    {
+        Problem(label, text);
+        if (!reason.isEmpty())
+            trap_.Run(label, [&] { host_.ExplainProblem(reason); });
+    }
     int FailuresShown() const { return problemsShown_ + trap_.reportsShown(); }
 
     ConversionHost& host_;
@@ -85,6 +94,7 @@ private:
     OutputStems stems_;
     ThreadBudget budget_;
     EncodePool pool_;
+    bool upright_;
     std::deque<FrameJob> inFlight_;
     QElapsedTimer sincePreview_;
 };
@@ -145,16 +155,16 @@ void Run::ConvertFile(int index)
     QString outputBase;
     trap_.Run(142, [&] { outputBase = JoinPath(host_.OutputFolder(), stems_.Claim(StemOfPath(path))); });
 
-    AviFrameSource source;
-    AviFrameSource::Status status = AviFrameSource::Status::FileError;
-    if (!trap_.Run(148, [&] { status = source.Open(path, budget_); }))
+    VideoFrameSource source;
+    VideoFrameSource::Status status = VideoFrameSource::Status::FileError;
+    if (!trap_.Run(148, [&] { status = source.Open(path, budget_, upright_); }))
         return;  // reported already, with its cause
-    if (status == AviFrameSource::Status::NoDecompressor) {
-        Problem(196, kNoDecompressor);
+    if (status == VideoFrameSource::Status::NoDecompressor) {
+        FileProblem(196, kNoDecompressor, source.FailureReason());
         return;
     }
-    if (status != AviFrameSource::Status::Ok) {
-        Problem(320, kFileError + path);
+    if (status != VideoFrameSource::Status::Ok) {
+        FileProblem(320, kFileError + path, source.FailureReason());
         return;
     }
     ConvertFrames(source, outputBase);
@@ -162,36 +172,46 @@ void Run::ConvertFile(int index)
     trap_.Run(304, [&] { source.Release(); });
 }
 
-void Run::ConvertFrames(AviFrameSource& source, const QString& outputBase)
+void Run::ConvertFrames(VideoFrameSource& source, const QString& outputBase)
 {
-    std::int32_t frameCount = source.FrameCount();
+    // Without a count from the container, every frame means every picture the stream gives.
+    constexpr std::int32_t kEveryPicture = std::numeric_limits<std::int32_t>::max();
+    const std::optional<std::int32_t> announced = source.FrameCount();
+    std::int32_t frameCount = announced.value_or(kEveryPicture);
     trap_.Run(206, [&] { frameLimit_ = FrameLimit::ForChoice(host_.FrameChoice(), frameCount, frameLimit_); });
     if (frameLimit_ < frameCount)
         frameCount = frameLimit_;
+    FrameProgress progress(announced || frameCount < kEveryPicture ? std::optional<std::int32_t>(frameCount) : std::nullopt);
+    std::int64_t taken = 0;
 
     for (std::int32_t frame = source.StartPosition(); frame < frameCount; ++frame) {
         if (host_.StopRequested())
             return;
-        trap_.Run(232, [&] {
-            host_.SetBarText(ConversionHost::Bar::Frames, QStringLiteral("Frames Processed: %1 of %2 frame(s)")
-                                                              .arg(qint64(frame) + 1)
-                                                              .arg(frameCount));
+        trap_.Run(232, [&] { host_.SetBarText(ConversionHost::Bar::Frames, progress.Text(qint64(frame) + 1)); });
+        trap_.Run(236, [&] {
+            host_.SetBarValue(ConversionHost::Bar::Frames, progress.Value(qint64(frame) + 1, source.ReadFraction()));
         });
-        trap_.Run(236, [&] { host_.SetBarValue(ConversionHost::Bar::Frames, (double(frame) + 1) / frameCount * 100.0); });
 
         std::shared_ptr<const DecodedPicture> picture;
         // A source that failed (out of memory, say) cannot be trusted with the next position.
         if (!trap_.Run(238, [&] { picture = source.PictureAt(frame); }))
             return;
         if (!picture) {
-            if (source.Exhausted())
-                return;  // a header that claims more frames than the file holds: nothing further to find
+            if (source.Exhausted()) {
+                // Fewer frames than announced, or a video counted as it came: say what it really gave.
+                if (const std::optional<QString> text = FrameProgress::EndText(taken)) {
+                    trap_.Run(232, [&] { host_.SetBarText(ConversionHost::Bar::Frames, *text); });
+                    trap_.Run(236, [&] { host_.SetBarValue(ConversionHost::Bar::Frames, 100.0); });
+                }
+                return;
+            }
             // Positions before the first picture have none either: go on from there at once, or a
             // header that numbers its first chunk far beyond 0 keeps the run busy for hours.
             if (const std::optional<std::int64_t> first = source.FirstPicturePosition())
                 frame = static_cast<std::int32_t>(std::clamp<std::int64_t>(*first - 1, frame, frameCount - 1));
             continue;
         }
+        ++taken;
         Dispatch(std::move(picture), outputBase, frame);
     }
 }

@@ -7,6 +7,7 @@
 // How a run may use the machine.
 struct RunSettings {
     unsigned threads = 0;  // threads the run may keep busy; 0: one for each of the machine's cores
+    bool upright = true;   // false: pictures as stored, whatever their display matrix says
 };
 
 // One execution of "Start Converting" over the whole list. Runs on the calling thread, which must not

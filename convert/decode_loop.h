@@ -2,18 +2,18 @@
 
 #include "convert/decoder_watch.h"
 #include "convert/ffmpeg_handles.h"
-#include "convert/thread_budget.h"
+#include "convert/position_rule.h"
+#include "convert/video_file.h"
 
 #include <QString>
 
 #include <cstdint>
-#include <deque>
+#include <memory>
 
-// The first video stream of one AVI file, read and decoded in order: its pictures in the order the
-// decoder puts them out, each with the position it belongs to. The only place that speaks FFmpeg's
-// send/receive protocol.
+// The stream of one video file, read and decoded in order: its pictures in the order the decoder puts
+// them out, each with the position its rule gives it. The only place that speaks FFmpeg's send/receive
+// protocol.
 //
-// The k-th picture belongs to the k-th packet's position, leaving out packets that failed to decode.
 // A decoder working on several frames at once reports a failure some packets late, when it can no
 // longer be told which packet failed, and hides damage differently from run to run. So at the first
 // sign of damage the stream is decoded again from its start on one thread, where a failure belongs to
@@ -22,23 +22,18 @@
 // gives a damaged file the same pictures at the same positions, whatever the number of threads.
 class DecodeLoop {
 public:
-    enum class Status {
-        Ok,
-        FileError,       // missing, not an AVI, no video stream
-        NoDecompressor,  // no decoder can open the stream
-    };
-
     DecodeLoop();
     ~DecodeLoop();
     DecodeLoop(const DecodeLoop&) = delete;
     DecodeLoop& operator=(const DecodeLoop&) = delete;
 
-    // The decoder gets the threads `budget` gives pictures of the stream's size. Throws std::bad_alloc
-    // when memory runs out.
-    Status Open(const QString& path, const ThreadBudget& budget);
+    // Decodes the stream of `video` on `threads` threads, numbering its pictures by `rule`, which must
+    // outlive the loop. False when no decoder can open the stream, with the reason in `reason`. Throws
+    // std::bad_alloc when memory runs out.
+    bool Start(std::unique_ptr<VideoFile> video, PositionRule& rule, int threads, QString& reason);
 
-    const AVStream& Stream() const { return *format_->streams[streamIndex_]; }
-    int StreamIndex() const { return streamIndex_; }
+    // How much of the file has been read, from 0 to 1.
+    double ReadFraction() const { return video_ ? video_->ReadFraction() : 1.0; }
     // Threads the decoder really works with (1 when it decodes on the caller's thread only).
     int DecoderThreads() const;
 
@@ -46,12 +41,8 @@ public:
     // when memory runs out.
     bool Next(AVFrame* into, std::int64_t& position);
 
-    // The highest position of a packet handed to the decoder so far; -1 before the first.
-    std::int64_t LastPacketPosition() const { return lastPacketPosition_; }
-
 private:
-    Status OpenFile();
-    Status OpenDecoder(int threads);
+    bool OpenDecoder(int threads, QString& reason);
     // True when the decoder works on several frames at once and has met damage.
     bool DamageOnSeveralThreads(const AVFrame& picture) const;
     // Sends the next packet of the stream, or the end of the stream; false when both have been sent.
@@ -59,18 +50,13 @@ private:
     void DecodingFailed(int error);
     void StartOverOnOneThread();
 
-    QString path_;
+    PositionRule* rule_ = nullptr;
     DecoderWatch watch_;  // before the decoder, whose threads use it until it is freed
-    FormatContextPtr format_;
+    std::unique_ptr<VideoFile> video_;
     CodecContextPtr decoder_;
     PacketPtr packet_;
-    int streamIndex_ = -1;
     bool lateFailures_ = false;  // failures may surface packets after the one that failed
 
-    // Positions of the packets sent whose pictures have not come out yet, in the order sent.
-    std::deque<std::int64_t> pending_;
-    std::int64_t lastPacketPosition_ = -1;
-    std::int64_t lastSentPosition_ = -1;
     std::int64_t lastPicturePosition_ = -1;
     // After starting over: pictures up to this position were handed out before.
     std::int64_t handedOutThrough_ = -1;

@@ -78,36 +78,55 @@ void CopyPadded(const std::uint8_t* source, int sourceStride, int width, int hei
 
 }  // namespace
 
+const AVFrame* DecodedPicture::UprightPlanes() const
+{
+    if (orientation_.IsUpright())
+        return picture_.get();
+    thread_local FramePtr turned(av_frame_alloc());
+    if (!turned)
+        throw std::bad_alloc();
+    return OrientFrame(*picture_, orientation_, *turned) ? turned.get() : nullptr;
+}
+
 void DecodedPicture::ToPackedDib(PackedDib& into) const
 {
-    // One converter per thread, kept while the frame size stays the same.
-    thread_local std::optional<PictureConverter> converter;
-    if (!converter || converter->Width() != width_ || converter->Height() != height_)
-        converter.emplace(width_, height_);
-    converter->Convert(*picture_, into);
+    // One converter per thread, rebuilt only when the pictures change their kind or size.
+    thread_local PictureConverter converter;
+    if (const AVFrame* upright = UprightPlanes()) {
+        converter.Convert(*upright, into);
+        return;
+    }
+    thread_local PackedDib stored(1, 1);
+    converter.Convert(*picture_, stored);
+    into.Resize(Width(), Height());
+    OrientPlane(stored.TopDownRow(0), -static_cast<std::ptrdiff_t>(stored.Stride()), stored.Width(), stored.Height(), 3,
+        orientation_, into.TopDownRow(0), -static_cast<std::ptrdiff_t>(into.Stride()));
 }
 
 PackedDib DecodedPicture::ToPackedDib() const
 {
-    PackedDib dib(width_, height_);
+    PackedDib dib(Width(), Height());
     ToPackedDib(dib);
     return dib;
 }
 
 std::optional<JpegPlanes> DecodedPicture::ToJpegPlanes() const
 {
-    const AVFrame& picture = *picture_;
-    const bool fullRange = picture.format == AV_PIX_FMT_YUVJ420P
-        || (picture.format == AV_PIX_FMT_YUV420P && picture.color_range == AVCOL_RANGE_JPEG);
-    if ((picture.format != AV_PIX_FMT_YUV420P && picture.format != AV_PIX_FMT_YUVJ420P) || !HasJpegColours(picture)
-        || picture.width != width_ || picture.height != height_)
+    if ((picture_->format != AV_PIX_FMT_YUV420P && picture_->format != AV_PIX_FMT_YUVJ420P) || !HasJpegColours(*picture_))
         return std::nullopt;
+    const AVFrame* upright = UprightPlanes();
+    if (!upright)
+        return std::nullopt;
+    const AVFrame& picture = *upright;
+    const int width = picture.width;
+    const int height = picture.height;
+    const bool fullRange = picture.format == AV_PIX_FMT_YUVJ420P || picture.color_range == AVCOL_RANGE_JPEG;
 
     JpegPlanes planes;
-    planes.width = width_;
-    planes.height = height_;
+    planes.width = width;
+    planes.height = height;
     // Planes of even size in full range are what TurboJPEG reads as they are.
-    if (fullRange && width_ % 2 == 0 && height_ % 2 == 0) {
+    if (fullRange && width % 2 == 0 && height % 2 == 0) {
         for (int i = 0; i < 3; ++i) {
             planes.planes[i] = picture.data[i];
             planes.strides[i] = picture.linesize[i];
@@ -116,14 +135,14 @@ std::optional<JpegPlanes> DecodedPicture::ToJpegPlanes() const
     }
     thread_local std::vector<std::uint8_t> copies[3];
     for (int i = 0; i < 3; ++i) {
-        const int width = i == 0 ? width_ : AV_CEIL_RSHIFT(width_, 1);
-        const int height = i == 0 ? height_ : AV_CEIL_RSHIFT(height_, 1);
-        const int paddedWidth = JpgEncoder::PlaneWidth(i, width_);
-        const int paddedHeight = JpgEncoder::PlaneHeight(i, height_);
+        const int planeWidth = i == 0 ? width : AV_CEIL_RSHIFT(width, 1);
+        const int planeHeight = i == 0 ? height : AV_CEIL_RSHIFT(height, 1);
+        const int paddedWidth = JpgEncoder::PlaneWidth(i, width);
+        const int paddedHeight = JpgEncoder::PlaneHeight(i, height);
         if (fullRange)
-            CopyPadded(picture.data[i], picture.linesize[i], width, height, paddedWidth, paddedHeight, Unchanged{}, copies[i]);
+            CopyPadded(picture.data[i], picture.linesize[i], planeWidth, planeHeight, paddedWidth, paddedHeight, Unchanged{}, copies[i]);
         else
-            CopyPadded(picture.data[i], picture.linesize[i], width, height, paddedWidth, paddedHeight,
+            CopyPadded(picture.data[i], picture.linesize[i], planeWidth, planeHeight, paddedWidth, paddedHeight,
                 i == 0 ? kLumaStretch : kChromaStretch, copies[i]);
         planes.planes[i] = copies[i].data();
         planes.strides[i] = paddedWidth;

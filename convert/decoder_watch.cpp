@@ -1,5 +1,7 @@
 #include "convert/decoder_watch.h"
 
+#include "convert/memory_shortage.h"
+
 #include <cstdarg>
 #include <mutex>
 
@@ -24,7 +26,8 @@ void DecoderWatch::Log(void* logContext, int level, const char* format, va_list 
 int DecoderWatch::GetBuffer(AVCodecContext* decoder, AVFrame* picture, int flags)
 {
     const int result = avcodec_default_get_buffer2(decoder, picture, flags);
-    if (result < 0) {
+    // A buffer refused for a picture of absurd size is damage; only a real shortage is out of memory.
+    if (result == AVERROR(ENOMEM) && MemoryIsShort()) {
         if (auto* watch = static_cast<DecoderWatch*>(decoder->opaque))
             watch->outOfMemory_.store(true, std::memory_order_release);
     }

@@ -9,6 +9,9 @@ extern "C" {
 #include <memory>
 
 // One owning pointer type per FFmpeg object, each freed by its own function.
+struct IoContextCloser {
+    void operator()(AVIOContext* context) const { avio_closep(&context); }
+};
 struct FormatContextCloser {
     void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
 };
@@ -28,6 +31,7 @@ struct SwsContextFreer {
     void operator()(SwsContext* context) const { sws_freeContext(context); }
 };
 
+using IoContextPtr = std::unique_ptr<AVIOContext, IoContextCloser>;
 using FormatContextPtr = std::unique_ptr<AVFormatContext, FormatContextCloser>;
 using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextFreer>;
 using FramePtr = std::unique_ptr<AVFrame, FrameFreer>;

@@ -1,5 +1,7 @@
 #include "convert/picture_converter.h"
 
+#include "convert/memory_shortage.h"
+
 extern "C" {
 #include <libavutil/pixdesc.h>
 }
@@ -61,12 +63,14 @@ void PictureConverter::Prepare(const Source& source)
     // colours set before.)
     context_.reset();
     const auto format = static_cast<AVPixelFormat>(source.format);
-    context_.reset(sws_getContext(source.width, source.height, format, width_, height_, AV_PIX_FMT_BGR24, SWS_BICUBIC,
-        nullptr, nullptr, nullptr));
+    rows_.clear();
+    context_.reset(sws_getContext(source.width, source.height, format, source.width, source.height, AV_PIX_FMT_BGR24,
+        SWS_BICUBIC, nullptr, nullptr, nullptr));
     if (!context_) {
-        if (sws_isSupportedInput(format) > 0)
+        // A picture whose conversion cannot be set up is damaged, unless memory really is short.
+        if (MemoryIsShort())
             throw std::bad_alloc();
-        throw std::runtime_error("cannot convert pictures of this pixel format");
+        throw std::runtime_error("cannot convert this picture");
     }
     const AVPixFmtDescriptor* descriptor = av_pix_fmt_desc_get(format);
     if (descriptor && !(descriptor->flags & AV_PIX_FMT_FLAG_RGB) && !(descriptor->flags & AV_PIX_FMT_FLAG_PAL)) {
@@ -79,9 +83,11 @@ void PictureConverter::Prepare(const Source& source)
 void PictureConverter::Convert(const AVFrame& picture, PackedDib& into)
 {
     Prepare(SourceOf(picture));
-    into.Resize(width_, height_);
+    const int width = picture.width;
+    const int height = picture.height;
+    into.Resize(width, height);
     // Rows of whole blocks can take swscale's output directly, bottom row last (a negative stride).
-    if (width_ % kWholeBlockPixels == 0) {
+    if (width % kWholeBlockPixels == 0) {
         uint8_t* destination[4] = {into.TopDownRow(0), nullptr, nullptr, nullptr};
         const int destinationStride[4] = {-static_cast<int>(into.Stride()), 0, 0, 0};
         if (sws_scale(context_.get(), picture.data, picture.linesize, 0, picture.height, destination, destinationStride) <= 0)
@@ -91,14 +97,14 @@ void PictureConverter::Convert(const AVFrame& picture, PackedDib& into)
     if (rows_.empty()) {
         // Room for the width rounded up to whole blocks of 8 pixels: swscale's fast paths convert only
         // whole blocks when the rows are narrower than that, leaving the last pixels unwritten.
-        rowsStride_ = ((width_ + 16) * 3 + 63) & ~63;
-        rows_.resize(static_cast<std::size_t>(rowsStride_) * height_ + 64);
+        rowsStride_ = ((width + 16) * 3 + 63) & ~63;
+        rows_.resize(static_cast<std::size_t>(rowsStride_) * height + 64);
     }
     uint8_t* destination[4] = {rows_.data(), nullptr, nullptr, nullptr};
     const int destinationStride[4] = {rowsStride_, 0, 0, 0};
     if (sws_scale(context_.get(), picture.data, picture.linesize, 0, picture.height, destination, destinationStride) <= 0)
         throw std::runtime_error("picture conversion failed");
-    const std::size_t rowBytes = static_cast<std::size_t>(width_) * 3;
-    for (int y = 0; y < height_; ++y)
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
+    for (int y = 0; y < height; ++y)
         std::memcpy(into.TopDownRow(y), rows_.data() + static_cast<std::size_t>(y) * rowsStride_, rowBytes);
 }

@@ -6,18 +6,13 @@
 #include <cstdint>
 #include <vector>
 
-// Turns decoded pictures of any pixel format into bottom-up 24-bit BGR bitmaps of a fixed size, with
+// Turns decoded pictures of any pixel format into bottom-up 24-bit BGR bitmaps of their own size, with
 // the picture's own colour matrix and range (BT.601 when the stream names none) and, for palettized
 // video, the palette that came with that picture.
 class PictureConverter {
 public:
-    PictureConverter(int width, int height) : width_(width), height_(height) {}
-
-    int Width() const { return width_; }
-    int Height() const { return height_; }
-
-    // Converts into `into`, made the converter's size. Throws std::runtime_error when the conversion
-    // cannot be set up.
+    // Converts into `into`, made the picture's size. Throws std::runtime_error when the conversion
+    // cannot be set up for this picture (a damaged one), std::bad_alloc when memory runs out.
     void Convert(const AVFrame& picture, PackedDib& into);
 
 private:
@@ -34,8 +29,6 @@ private:
     // A context for `source`, with its colours set; the output depends on nothing else.
     void Prepare(const Source& source);
 
-    int width_;
-    int height_;
     SwsContextPtr context_;
     Source builtFor_;
     // swscale works in whole blocks of pixels: unless a row is a whole number of its largest blocks, it

@@ -2,7 +2,7 @@
 // encoded to BMP and JPG in memory, as one conversion does. Any crash, leak, undefined behaviour or
 // hang here is a fault of ours or of how we drive FFmpeg.
 #include "common/failure.h"
-#include "convert/avi_frame_source.h"
+#include "convert/video_frame_source.h"
 #include "convert/decoded_picture.h"
 #include "convert/fdib_pointer.h"
 #include "convert/image_encoder.h"
@@ -20,6 +20,7 @@ extern "C" {
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -80,17 +81,17 @@ bool EncodeFrame(const DecodedPicture& picture)
 
 // The run's frame loop: positions from the start, skipping those without a picture, until the header's
 // count, the source's end or enough frames.
-void ConvertFirstFrames(AviFrameSource& source)
+void ConvertFirstFrames(VideoFrameSource& source)
 {
     int converted = 0;
-    for (std::int32_t position = source.StartPosition(); position < source.FrameCount() && converted < kFramesPerInput;
-         ++position) {
+    const std::int32_t end = source.FrameCount().value_or(std::numeric_limits<std::int32_t>::max());
+    for (std::int32_t position = source.StartPosition(); position < end && converted < kFramesPerInput; ++position) {
         const std::shared_ptr<const DecodedPicture> picture = source.PictureAt(position);
         if (!picture) {
             if (source.Exhausted())
                 return;
             if (const std::optional<std::int64_t> first = source.FirstPicturePosition())
-                position = static_cast<std::int32_t>(std::clamp<std::int64_t>(*first - 1, position, source.FrameCount() - 1));
+                position = static_cast<std::int32_t>(std::clamp<std::int64_t>(*first - 1, position, end - 1));
             continue;
         }
         if (EncodeFrame(*picture))
@@ -110,8 +111,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     static const InputFile input;
     input.Write(data, size);
-    AviFrameSource source;
-    if (source.Open(input.Path()) == AviFrameSource::Status::Ok)
+    VideoFrameSource source;
+    if (source.Open(input.Path()) == VideoFrameSource::Status::Ok)
         ConvertFirstFrames(source);
     return 0;
 }

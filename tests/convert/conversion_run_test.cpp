@@ -139,9 +139,10 @@ TEST_F(ConversionRunTest, BrokenInputsNeverCrashOrHang)
     }
     const QString folder = inputs.filePath("folder.avi");
     QDir(inputs.path()).mkdir("folder.avi");
+    // A still image is no video, whatever its name.
     const QString notAvi = inputs.filePath("movie.avi");
-    MakeVideo(inputs.filePath("movie.mp4"), {"-f", "lavfi", "-i", "testsrc2=size=64x48", "-frames:v", "3"});
-    QFile::rename(inputs.filePath("movie.mp4"), notAvi);
+    MakeVideo(inputs.filePath("still.png"), {"-f", "lavfi", "-i", "testsrc2=size=64x48", "-frames:v", "1"});
+    QFile::rename(inputs.filePath("still.png"), notAvi);
     const QString audioOnly = inputs.filePath("audio.avi");
     MakeVideo(audioOnly, {"-f", "lavfi", "-i", "sine=duration=0.5", "-c:a", "pcm_s16le"});
     const QString missing = inputs.filePath("missing.avi");

@@ -95,7 +95,9 @@ const MadeCase kMadeCases[] = {
         },
         false, FirstPositions(kFrames)},
     {"NoIndex", [](AviPatch& avi) { avi.Truncate(IndexChunk(avi), true); }, false, FirstPositions(kFrames)},
-    {"Size0x0", [](AviPatch& avi) { SetFrameSize(avi, 0, 0); }, true, {}},
+    // A header that says nothing of the size: the pictures carry their own.
+    {"Size0x0", [](AviPatch& avi) { SetFrameSize(avi, 0, 0); }, false, FirstPositions(kFrames)},
+    {"SizeUnlikeThePictures", [](AviPatch& avi) { SetFrameSize(avi, 16, 16); }, false, FirstPositions(kFrames)},
     {"NegativeWidth", [](AviPatch& avi) { SetFrameSize(avi, -kWidth, kHeight); }, true, {}},
     // A negative height is a top-down bitmap's header, a real size: the frames are the same.
     {"NegativeHeight", [](AviPatch& avi) { SetFrameSize(avi, kWidth, -kHeight); }, false, FirstPositions(kFrames)},
@@ -168,11 +170,14 @@ TEST_P(KeptHostileFile, GivesWhatFfmpegGivesWithoutHanging)
 
     // Packet positions can be far apart, so the expected frames are counted by span, not position by position.
     const QString stem = QFileInfo(video).completeBaseName();
+    // The last picture also stands for the packets after it that failed to decode.
     QMap<std::int64_t, std::size_t> expected;  // position, picture index
     const std::size_t usable = std::min(reference.pictures.size(), reference.packetPositions.size());
+    std::int64_t lastPacket = reference.packetPositions.empty() ? -1 : reference.packetPositions.back();
+    for (const std::int64_t failed : reference.failedPositions)
+        lastPacket = std::max(lastPacket, failed);
     for (std::size_t k = 0; k < usable; ++k) {
-        const std::int64_t end = k + 1 < reference.packetPositions.size() ? reference.packetPositions[k + 1]
-                                                                          : reference.packetPositions[k] + 1;
+        const std::int64_t end = k + 1 < reference.packetPositions.size() ? reference.packetPositions[k + 1] : lastPacket + 1;
         for (std::int64_t p = reference.packetPositions[k]; p < std::min(end, reference.headerFrameCount); ++p)
             expected.insert(p, k);
     }
@@ -208,7 +213,8 @@ TEST_P(KeptHostileFile, GivesWhatFfmpegGivesWithoutHanging)
 
 INSTANTIATE_TEST_SUITE_P(Hostile, KeptHostileFile,
     ::testing::Values("first_chunk_numbered_far_beyond_zero.avi", "jpg_planes_odd_width_read_overflow.avi",
-        "jpg_planes_odd_height_read_overflow.avi", "hevc_chunk_claiming_4_gb.avi", "hevc_chunk_claiming_4_gb_short.avi"),
+        "jpg_planes_odd_height_read_overflow.avi", "hevc_chunk_claiming_4_gb.avi", "hevc_chunk_claiming_4_gb_short.avi",
+        "mjpeg_picture_unlike_header_reported_out_of_memory.avi"),
     [](const auto& info) { return QString::fromLatin1(info.param).section('.', 0, 0).toStdString(); });
 
 class HostileInputs : public ::testing::Test {

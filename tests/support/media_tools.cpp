@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QtEndian>
 
 #include <algorithm>
@@ -92,12 +93,22 @@ ReferenceVideo DecodeWithFfmpeg(const QString& path)
         else if (pair[0] == "nb_frames")
             video.headerFrameCount = pair[1].toLongLong();
     }
-    if (video.width <= 0 || video.height <= 0)
-        return video;
     // One thread, so that a decoding error follows the packet it belongs to in ffmpeg's log.
     const ToolResult frames = RunTool(QStringLiteral("ffmpeg"),
         {"-nostdin", "-v", "info", "-debug_ts", "-threads", "1", "-i", path, "-map", "0:v:0", "-vsync", "passthrough",
             "-f", "rawvideo", "-pix_fmt", "bgr24", "-"});
+    // The pictures carry their own size, whatever the header says: ffmpeg writes every picture at the
+    // first one's, which it names in its output stream's line.
+    const QString log = QString::fromUtf8(frames.err);
+    const QRegularExpressionMatch output =
+        QRegularExpression(QStringLiteral("Output #0.*?Video: rawvideo.*?, (\\d+)x(\\d+)"), QRegularExpression::DotMatchesEverythingOption)
+            .match(log);
+    if (output.hasMatch()) {
+        video.width = output.captured(1).toInt();
+        video.height = output.captured(2).toInt();
+    }
+    if (video.width <= 0 || video.height <= 0)
+        return video;
     const qsizetype size = qsizetype(video.width) * video.height * 3;
     for (qsizetype offset = 0; offset + size <= frames.out.size(); offset += size)
         video.pictures.push_back(frames.out.mid(offset, size));
