@@ -19,7 +19,7 @@ private slots:
         bench_.emplace();
         QVERIFY(bench_->programFolder.isValid());
         QVERIFY(videos_.emplace().isValid());
-        for (const char* name : {"a.avi", "b.avi", "c.avi", "notes.txt"}) {
+        for (const char* name : {"a.avi", "b.avi", "c.avi", "clip.mp4", "notes.txt"}) {
             QFile file(videos_->filePath(QString::fromLatin1(name)));
             QVERIFY(file.open(QIODevice::WriteOnly));
         }
@@ -34,23 +34,42 @@ private slots:
         videos_.reset();
     }
 
-    void dialogAsksForAviFilesAndAllowsSeveral()
+    void dialogAsksForVideoFilesAndAllowsSeveral()
     {
         QString title;
         QStringList filters;
+        QString selectedFilter;
         QFileDialog::FileMode mode = QFileDialog::AnyFile;
         bench_->answerer.Queue([&](QWidget* dialog) {
             auto* files = qobject_cast<QFileDialog*>(dialog);
             QVERIFY(files);
             title = files->windowTitle();
             filters = files->nameFilters();
+            selectedFilter = files->selectedNameFilter();
             mode = files->fileMode();
             files->reject();
         });
         Click();
         QCOMPARE(title, QStringLiteral("Add File(s) - Hold Ctrl to select multiple files"));
-        QCOMPARE(filters, QStringList{"AVI Files (*.avi)"});
+        QCOMPARE(filters.size(), 3);
+        QCOMPARE(filters.value(0), QStringLiteral("AVI Files (*.avi)"));
+        QCOMPARE(filters.value(2), QStringLiteral("All Files (*)"));
+        // Every kind of video the program reads, and the one shown first.
+        QVERIFY(filters.value(1).startsWith("Video Files ("));
+        for (const char* pattern : {"*.avi", "*.mp4", "*.m4v", "*.mov", "*.3gp", "*.mkv", "*.webm", "*.ts", "*.m2ts",
+                 "*.mts", "*.mpg", "*.vob", "*.wmv", "*.asf", "*.flv", "*.ogv", "*.mxf", "*.dv"})
+            QVERIFY2(filters.value(1).contains(QLatin1String(pattern) + QLatin1Char(' '))
+                    || filters.value(1).contains(QLatin1String(pattern) + QLatin1Char(')')),
+                pattern);
+        QCOMPARE(selectedFilter, filters.value(1));
         QCOMPARE(mode, QFileDialog::ExistingFiles);
+    }
+
+    void videosOfEveryKindCanBeChosen()
+    {
+        bench_->answerer.Queue(ModalAnswerer::PickFiles(videos_->path(), {"clip.mp4", "a.avi"}));
+        Click();
+        QCOMPARE(Entries(), (QStringList{Native("clip.mp4"), Native("a.avi")}));
     }
 
     void oneChosenFileIsAppendedAsReturned()
