@@ -1,11 +1,12 @@
 // A run's files are a function of the video alone: the same bytes with 1, 2 or 4 threads and on every
 // run, for odd and even sizes, both colour ranges, BT.601 and BT.709, every chroma subsampling,
-// palettes and 10-bit sources, damaged files and the real files of the corpus. The BMP files also
+// palettes and 10-bit sources, damaged files and the real files of both corpora. The BMP files also
 // match the ffmpeg command's own decode.
 #include "support/avi_patch.h"
 #include "support/frame_reference.h"
 #include "support/media_tools.h"
 #include "support/recording_host.h"
+#include "support/video_oracle.h"
 
 #include "convert/conversion_run.h"
 
@@ -179,5 +180,23 @@ INSTANTIATE_TEST_SUITE_P(Corpus, CorpusOutput,
         "v210_720x576_avix_noindex_rawcooked.avi", "vmnc_720x400_opendml_fate.avi", "wmv3_176x144_opencv.avi",
         "xvid_320x240_mp3_mmaction2.avi", "xvid_544x352_packedbframes_fate.avi"),
     [](const auto& info) { return QString::fromLatin1(info.param).section('.', 0, 0).toStdString(); });
+
+class VideoCorpusOutput : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(VideoCorpusOutput, IsTheSameOnEveryRun)
+{
+    if (VideoCorpusFolder().isEmpty())
+        GTEST_SKIP() << "no video corpus beside the repository";
+    ExpectSameBytesOnEveryRun(QDir(VideoCorpusFolder()).filePath(QString::fromLatin1(GetParam())), QStringLiteral("40"));
+}
+
+// B-frames, frame threads over pictures that depend on each other, fields, hidden frames, a start
+// without a key frame and turned pictures.
+INSTANTIATE_TEST_SUITE_P(Corpus, VideoCorpusOutput,
+    ::testing::Values("mkv_h264_1920x1080_vfr_chrome-mediarecorder_mediabunny.mkv", "mp4_h264_1080x720_fragmented_bframes_androidx.mp4",
+        "mts_h264_1920x1080_interlaced_avchd_sony-a7m3_mde.mts", "ts_h264_640x352_starts-midgop_mediabunny.ts",
+        "webm_vp9p2_426x240_10bit_hiddenaltref_androidx.webm", "webm_av1_854x480_opus_webmfiles_sav1.webm",
+        "mov_h264_568x320_dispmat-90_audiofirst_iphone6_mde.mov", "vob_mpeg2_720x480_dvd_lpcm_partial_fate.vob"),
+    [](const auto& info) { return QString::fromLatin1(info.param).section('.', 0, 0).replace('-', '_').toStdString(); });
 
 }  // namespace

@@ -4,9 +4,6 @@
 
 namespace {
 
-// Debian's own Python, which has Pillow; the first python3 on the path may not.
-const char* const kPython = "/usr/bin/python3";
-
 // Prints one line per file that is not a complete image of the expected size.
 const char* const kCheck =
     "import os, sys\n"

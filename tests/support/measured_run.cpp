@@ -1,5 +1,7 @@
 #include "measured_run.h"
 
+#include "media_tools.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -9,9 +11,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Debian's own Python: small, and sure to be there.
-const char* const kPython = "/usr/bin/python3";
 
 // Runs the program given after the peak file's path, then writes the peak of its only child.
 const char* const kLauncher =

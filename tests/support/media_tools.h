@@ -9,6 +9,9 @@
 #include <optional>
 #include <vector>
 
+// Debian's own Python, which has numpy and Pillow; the first python3 on the path may not.
+inline const char* const kPython = "/usr/bin/python3";
+
 struct ToolResult {
     int exitCode = -1;
     QByteArray out;

@@ -22,11 +22,13 @@ public:
 
     QStringList messages;
     QStringList reports;
+    QStringList reasons;           // why files could not be converted, as the run explains them
     QStringList prompts;           // "prompt|title|default" of every input box
     QStringList files;             // every text of the first bar
     QStringList frames;            // every text of the second bar
     double filesValue = -1;
     double framesValue = -1;
+    QList<double> framesValues;    // every value of the second bar
     bool busy = false;
     int busyChanges = 0;
     int previewsShown = 0;
@@ -42,7 +44,13 @@ public:
     void ShowMessage(const QString& text) override { messages << text; }
     std::optional<QString> AskText(const QString& prompt, const QString& title, const QString& defaultText) override;
     void ShowErrorReport(const QString& message) override { reports << message; }
-    void SetBarValue(Bar bar, double percent) override { (bar == Bar::Files ? filesValue : framesValue) = percent; }
+    void ExplainProblem(const QString& reason) override { reasons << reason; }
+    void SetBarValue(Bar bar, double percent) override
+    {
+        (bar == Bar::Files ? filesValue : framesValue) = percent;
+        if (bar == Bar::Frames)
+            framesValues << percent;
+    }
     void SetBarText(Bar bar, const QString& text) override { (bar == Bar::Files ? files : frames) << text; }
     void SetBusy(bool value) override { busy = value; ++busyChanges; }
     void ShowFrame(const std::shared_ptr<const PackedDib>&) override { ++previewsShown; }
