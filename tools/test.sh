@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets up and runs every test: the normal build and its tests (build/), then one clang build
 # (build-sanitize/) that runs the core tests again under AddressSanitizer and UndefinedBehaviorSanitizer
-# and fuzzes the AVI reader and the writers for half a minute each with libFuzzer. Every step runs even when an earlier one failed;
+# and fuzzes the video reader and the writers for half a minute each with libFuzzer. Every step runs even when an earlier one failed;
 # the exit status is non-zero when any failed. Safe to run again: each build only rebuilds what changed.
 # FUZZ_SECONDS sets the length of each fuzzing run (30 by default).
 set -uo pipefail
@@ -62,7 +62,7 @@ if CC=clang CXX=clang++ cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE
       failed+=("fuzzing $name (the input that failed is in build-sanitize/fuzz-artifacts/)")
     fi
   }
-  fuzz_target avi_fuzzer tests/convert/hostile fuzz/seeds
+  fuzz_target video_fuzzer tests/convert/hostile fuzz/seeds
   fuzz_target writer_fuzzer fuzz/writer_seeds fuzz/writer_seeds
 else
   failed+=("sanitizer build")

@@ -1,5 +1,5 @@
-// Arbitrary bytes as an AVI file: opened by the frame source, its first frames turned into bitmaps and
-// encoded to BMP and JPG in memory, as one conversion does. Any crash, leak, undefined behaviour or
+// Arbitrary bytes as a video file of any container: opened by the frame source, its first frames turned
+// upright into bitmaps and encoded to BMP and JPG in memory, as one conversion does. Any crash, leak, undefined behaviour or
 // hang here is a fault of ours or of how we drive FFmpeg.
 #include "common/failure.h"
 #include "convert/video_frame_source.h"
@@ -37,7 +37,7 @@ public:
     InputFile()
     {
         const QString folder = QFileInfo(QStringLiteral("/dev/shm")).isDir() ? QStringLiteral("/dev/shm") : QDir::tempPath();
-        path_ = QDir(folder).filePath(QStringLiteral("stillpress-fuzz-%1.avi").arg(QCoreApplication::applicationPid()));
+        path_ = QDir(folder).filePath(QStringLiteral("stillpress-fuzz-%1.video").arg(QCoreApplication::applicationPid()));
     }
     ~InputFile() { QFile::remove(path_); }
     InputFile(const InputFile&) = delete;
@@ -79,8 +79,8 @@ bool EncodeFrame(const DecodedPicture& picture)
     return true;
 }
 
-// The run's frame loop: positions from the start, skipping those without a picture, until the header's
-// count, the source's end or enough frames.
+// The run's frame loop: positions from the start, skipping those without a picture, until the count the
+// container announces, the source's end or enough frames.
 void ConvertFirstFrames(VideoFrameSource& source)
 {
     int converted = 0;
