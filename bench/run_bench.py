@@ -53,7 +53,7 @@ def parse_options(argv):
                         help="comma-separated inputs among %s, batch (200 short files) "
                              "(480p,1080p,batch)" % ", ".join(INPUTS))
     parser.add_argument("--long", action="store_true",
-                        help="add the 3000-frame 1080p input for the memory check")
+                        help="add the 3000-frame 1080p inputs (AVI and MP4) for the memory check")
     parser.add_argument("--frames", type=int, help="frames of every input instead of its own count")
     parser.add_argument("--keep", action="store_true",
                         help="keep the first run's output folder of each tool")
@@ -70,8 +70,8 @@ def parse_options(argv):
         options.frames, options.runs = SMOKE_FRAMES, 1
         options.inputs = [name for name in options.inputs if name != "batch"]
     options.formats = options.formats or (SMOKE_FORMATS if options.smoke else list(FORMATS))
-    if options.long and "1080p-long" not in options.inputs:
-        options.inputs.append("1080p-long")
+    if options.long:
+        options.inputs += [name for name in ("1080p-long", "1080p-mp4-long") if name not in options.inputs]
     if options.runs < 1 or (options.frames is not None and options.frames < 1):
         parser.error("--runs and --frames take a whole number of at least 1")
     return options

@@ -28,8 +28,13 @@ def ffmpeg_options(image_format):
     return []
 
 
+# One image per picture, as ours writes them: the image muxer would otherwise repeat or drop pictures
+# to keep a constant rate where a container's timestamps are rounded (MP4 made from an AVI).
+PASSTHROUGH = ["-fps_mode", "passthrough"]
+
+
 def ffmpeg_command(video, out_dir, stem, image_format):
-    return (["ffmpeg", "-nostdin", "-v", "error", "-i", video, "-start_number", "0"]
+    return (["ffmpeg", "-nostdin", "-v", "error", "-i", video, *PASSTHROUGH, "-start_number", "0"]
             + ffmpeg_options(image_format) + [os.path.join(out_dir, f"{stem}_%d.{image_format}")])
 
 
@@ -37,7 +42,7 @@ def ffmpeg_command_text(image_format):
     """The ffmpeg command of a row, as the report shows it."""
     options = " ".join(f"'{option}'" if ";" in option or "[" in option else option
                        for option in ffmpeg_options(image_format))
-    return f"ffmpeg -i IN -start_number 0 {options + ' ' if options else ''}OUT_%d.{image_format}"
+    return f"ffmpeg -i IN {' '.join(PASSTHROUGH)} -start_number 0 {options + ' ' if options else ''}OUT_%d.{image_format}"
 
 
 def tool_command(tool, cli, video, out_dir, stem, image_format):
