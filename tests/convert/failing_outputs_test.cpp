@@ -159,6 +159,31 @@ TEST_F(FailingOutputs, FullDiskIsReportedOnceAndEndsTheRun)
     EXPECT_FALSE(host.files.contains("Processing: later.avi"));
 }
 
+TEST_F(FailingOutputs, FullDiskEndsACommandLineRunWithOneReport)
+{
+    QString why;
+    constexpr int kDiskBytes = 128 * 1024;
+    mount = ScratchMount::SmallDisk(output.path(), kDiskBytes, why);
+    if (!mount)
+        GTEST_SKIP() << "a small disk needs a tmpfs mount: " << why.toStdString();
+    const ToolResult run = RunTool(QStringLiteral(STILLPRESS_CLI),
+        {"--format", "bmp", "--output", output.path(), Video("clip.avi", 30), Video("later.avi", 5)});
+
+    const QStringList left = QDir(output.path()).entryList(QDir::Files | QDir::Hidden);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, QByteArray::number(left.size()) + "\n");
+    EXPECT_GE(left.size(), 1);
+    EXPECT_LE(left.size() * (54 + kWidth * kHeight * 3), kDiskBytes);  // whole bitmaps, as many as fit
+    for (const QString& name : left)
+        EXPECT_TRUE(QRegularExpression(QStringLiteral("^clip_\\d+\\.bmp$")).match(name).hasMatch()) << "left behind: " << name.toStdString();
+    EXPECT_EQ(IncompleteImages(output.path(), "bmp", kWidth, kHeight), QStringList{});
+    const QString messages = QString::fromLocal8Bit(run.err);
+    EXPECT_EQ(messages.count(QStringLiteral("Application Error: ")), 1) << run.err.toStdString();
+    EXPECT_TRUE(messages.contains(QStringLiteral(".bmp: No space left on device\n"))) << run.err.toStdString();
+    EXPECT_TRUE(messages.endsWith(kNotFinished + "\n")) << run.err.toStdString();
+    EXPECT_FALSE(messages.contains(QStringLiteral("later.avi"))) << run.err.toStdString();
+}
+
 TEST_F(FailingOutputs, FolderRemovedMidRunIsReportedOnceAndEndsTheRun)
 {
     host.items = {Video("clip.avi", 30)};
