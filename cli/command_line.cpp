@@ -133,6 +133,10 @@ QString Usage()
         "Files named as arguments are converted first, then those of each LIST in turn. The number of\n"
         "frames written is printed on standard output; messages and progress go to standard error, with\n"
         "the reason on the line after the message of a file that could not be read.\n"
+        "A run that cannot write into DIR (a full disk, a read-only or vanished folder) stops there.\n"
+        "SIGINT (Ctrl-C) or SIGTERM stops the run: the images being written are finished, their number\n"
+        "is printed, and the program then ends by that signal. A second SIGINT or SIGTERM ends it at\n"
+        "once. Either way no image is left half-written under its final name.\n"
         "\n"
         "Videos: AVI, MP4, M4V, MOV, 3GP, MKV, WebM, MPEG-TS (TS, M2TS, MTS), MPEG-PS (MPG, VOB), WMV/ASF,\n"
         "FLV, OGV, MXF and DV, found by their content whatever their names. In AVI, frame n is the stream's\n"
@@ -140,9 +144,11 @@ QString Usage()
         "container, frame n is the n-th picture the stream decodes to, in display order.\n"
         "\n"
         "Exit status:\n"
-        "  0  every file was converted\n"
-        "  1  a file or a frame could not be converted, or the run was interrupted\n"
-        "  2  the arguments were wrong or a LIST could not be read; nothing was converted\n")
+        "    0  every file was converted\n"
+        "    1  a file or a frame could not be converted, or DIR could not be written to\n"
+        "    2  the arguments were wrong or a LIST could not be read; nothing was converted\n"
+        "  130  stopped by SIGINT (as a shell reports an end by that signal: 128 + its number)\n"
+        "  143  stopped by SIGTERM\n")
         .arg(CommandLine::kMostThreads);
 }
 

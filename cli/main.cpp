@@ -10,6 +10,7 @@ extern "C" {
 #include <libavutil/log.h>
 }
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 
@@ -18,11 +19,16 @@ namespace {
 constexpr int kSomethingFailed = 1;
 constexpr int kBadArguments = 2;
 
-std::atomic<bool> stopRequested{false};
+// The signal that asked the run to stop; 0 before one came.
+std::atomic<int> stopSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free, "set from a signal handler");
 
-extern "C" void RequestStop(int)
+extern "C" void RequestStop(int signal)
 {
-    stopRequested.store(true);
+    stopSignal.store(signal);
+    // The run finishes the images being written and stops; a second interrupt ends the program at once.
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
 }
 
 int BadArguments(const QString& error)
@@ -70,11 +76,16 @@ int main(int argc, char** argv)
     std::signal(SIGINT, RequestStop);
     std::signal(SIGTERM, RequestStop);
     const RunSettings settings{line->threads, line->upright};
-    TerminalHost host(std::move(*line), stopRequested);
+    TerminalHost host(std::move(*line), stopSignal);
     std::atomic<bool> isConverting{false};
     const ConversionRun::Outcome outcome = ConversionRun::Execute(host, isConverting, settings);
-    if (stopRequested)
-        return kSomethingFailed;
     std::printf("%d\n", outcome.framesWritten);
+    if (const int signal = stopSignal.load()) {
+        // Ended by the signal itself, as a shell expects of a program it interrupted: it reports the
+        // status 128 + the signal's number, and a script running this one stops too.
+        std::fflush(stdout);
+        std::signal(signal, SIG_DFL);
+        std::raise(signal);
+    }
     return outcome.framesWritten >= 1 && outcome.failuresShown == 0 ? 0 : kSomethingFailed;
 }

@@ -2,8 +2,8 @@
 
 #include <unistd.h>
 
-TerminalHost::TerminalHost(CommandLine line, const std::atomic<bool>& stop)
-    : line_(std::move(line)), stop_(stop), live_(isatty(STDERR_FILENO) == 1)
+TerminalHost::TerminalHost(CommandLine line, const std::atomic<int>& stopSignal)
+    : line_(std::move(line)), stopSignal_(stopSignal), live_(isatty(STDERR_FILENO) == 1)
 {
     sinceRedraw_.start();
 }
@@ -67,4 +67,15 @@ void TerminalHost::SetBarText(Bar bar, const QString& text)
     std::fprintf(stderr, "\r%s\033[K", shown.toLocal8Bit().constData());
     std::fflush(stderr);
     liveLineShown_ = true;
+}
+
+bool TerminalHost::StopAsked()
+{
+    if (stopSignal_.load(std::memory_order_relaxed) == 0)
+        return false;
+    if (!stopNoticeShown_) {
+        Print(QStringLiteral("Stopping once the images being written are saved; interrupt again to end at once."));
+        stopNoticeShown_ = true;
+    }
+    return true;
 }

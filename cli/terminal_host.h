@@ -9,10 +9,11 @@
 #include <cstdio>
 
 // Serves a conversion run from the command line: inputs from the arguments, the window's messages as
-// lines on stderr, progress on stderr (a live line when stderr is a terminal).
+// lines on stderr, progress on stderr (a live line when stderr is a terminal). A signal's number in
+// `stopSignal` asks the run to stop, as the window's Stop does.
 class TerminalHost : public ConversionHost {
 public:
-    TerminalHost(CommandLine line, const std::atomic<bool>& stop);
+    TerminalHost(CommandLine line, const std::atomic<int>& stopSignal);
 
     int ItemCount() override { return int(line_.files.size()); }
     QString ItemText(int index) override { return line_.files.value(index - 1); }
@@ -29,14 +30,15 @@ public:
     void SetBarValue(Bar, double) override {}
     void SetBarText(Bar bar, const QString& text) override;
     void SetBusy(bool) override {}
-    bool StopRequested() override { return stop_.load(std::memory_order_relaxed); }
+    bool StopAsked() override;
 
 private:
     void Print(const QString& text);
     void EndLiveLine();
 
     CommandLine line_;
-    const std::atomic<bool>& stop_;
+    const std::atomic<int>& stopSignal_;
+    bool stopNoticeShown_ = false;
     bool live_;
     bool liveLineShown_ = false;
     QString fileText_;

@@ -28,6 +28,14 @@ public:
 
     // Dialogs.
     virtual void ShowMessage(const QString& text) = 0;
+    // The message about one file the run cannot convert. With `othersMayFollow`, the user may choose to
+    // see no more such messages in this run: answers true then. A host that offers no such choice
+    // shows a plain message.
+    virtual bool ShowFileMessage(const QString& text, bool /*othersMayFollow*/)
+    {
+        ShowMessage(text);
+        return false;
+    }
     // An input box; none when the user cancelled.
     virtual std::optional<QString> AskText(const QString& prompt, const QString& title, const QString& defaultText) = 0;
     // The composed "Application Error" report; returns when OK was pressed.
@@ -45,4 +53,7 @@ public:
 
     // True once the run must stop at once (the window is closing).
     virtual bool StopRequested() { return false; }
+    // True once the user has asked the run to stop: it starts no new frame, finishes those being
+    // encoded and ends with "Stopped.". May wait while the user is still being asked.
+    virtual bool StopAsked() { return false; }
 };

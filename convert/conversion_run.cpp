@@ -1,6 +1,7 @@
 #include "convert/conversion_run.h"
 
 #include "common/error_trap.h"
+#include "common/folder_failure.h"
 #include "common/path_helpers.h"
 #include "convert/decoded_picture.h"
 #include "convert/encode_pool.h"
@@ -9,6 +10,7 @@
 #include "convert/frame_writer.h"
 #include "convert/image_encoder.h"
 #include "convert/output_stems.h"
+#include "convert/run_ending.h"
 #include "convert/thread_budget.h"
 #include "convert/video_frame_source.h"
 
@@ -25,8 +27,6 @@ const QString kNoFiles = QStringLiteral("No files added.");
 const QString kNoFolder = QStringLiteral("Folder does not exist. Please select another folder.");
 const QString kFileError = QStringLiteral("There was an error working with the file:\r\n");
 const QString kNoDecompressor = QStringLiteral("No suitable decompressor found for this video stream");
-const QString kDone = QStringLiteral("Done.");
-const QString kNothingWritten = QStringLiteral("Failed to convert to JPG.");
 
 // The line label of the statement that makes a frame's output file, by format.
 int WriteLabel(OutputFormat format)
@@ -64,6 +64,12 @@ private:
     // Waits for frames in the order they were dispatched until at most `keep` are in flight, counting
     // what was written and reporting what failed.
     void Collect(std::size_t keep);
+    // Whether the frame's file was written. The first failure of the output folder is passed on, to be
+    // reported, and cuts the run short; frames in flight that fail after it for the same cause are not.
+    bool FrameWritten(FrameJob& job);
+    // True once no new frame or file may start: the window is closing, the user has asked to stop (a
+    // question still open is waited for), or the output folder has failed.
+    bool MustEnd();
     // Hands a written frame to the window's preview a few times a second; more would only cost time.
     void ShowPreview(const DecodedPicture& picture);
     // Waits for the frames in flight without reporting anything: the run is being stopped.
@@ -77,21 +83,19 @@ private:
         Message(label, text);
         ++problemsShown_;
     }
-    // A file's problem, and why, for a host that can say more than the message.
-    void FileProblem(int label, const QString& text, const QString& reason)
-    {
-        Problem(label, text);
-        if (!reason.isEmpty())
-            trap_.Run(label, [&] { host_.ExplainProblem(reason); });
-    }
+    // The message about item `index`, which cannot be converted, and why, unless the user chose to see
+    // no more.
+    void FileProblem(int label, const QString& text, const QString& reason, int index);
     int FailuresShown() const { return problemsShown_ + trap_.reportsShown(); }
 
     ConversionHost& host_;
     ErrorTrap trap_;
     std::int32_t frameLimit_ = 0;
+    int itemCount_ = 0;
     int framesWritten_ = 0;
     int problemsShown_ = 0;
     OutputStems stems_;
+    RunEnding ending_;
     ThreadBudget budget_;
     EncodePool pool_;
     bool upright_;
@@ -123,10 +127,10 @@ ConversionRun::Outcome Run::Execute()
     }
     trap_.Run(126, [&] { host_.SetBusy(true); });
 
-    int count = 0;
-    trap_.Run(130, [&] { count = host_.ItemCount(); });
+    trap_.Run(130, [&] { itemCount_ = host_.ItemCount(); });
     // What fails outside the steps of a file (memory, most likely) is reported, and the next file is tried.
-    for (int i = 1; i <= count && !host_.StopRequested(); ++i)
+    // The last test comes after the last file, so a question to stop is answered before the run ends.
+    for (int i = 1; !MustEnd() && i <= itemCount_; ++i)
         trap_.Run(322, [&] { ConvertFile(i); });
     if (host_.StopRequested()) {
         Abandon();
@@ -139,7 +143,7 @@ ConversionRun::Outcome Run::Execute()
     trap_.Run(330, [&] { host_.SetBarText(ConversionHost::Bar::Files, QStringLiteral("Progress Bar 1")); });
     trap_.Run(332, [&] { host_.SetBarValue(ConversionHost::Bar::Frames, 0); });
     trap_.Run(334, [&] { host_.SetBarText(ConversionHost::Bar::Frames, QStringLiteral("Progress Bar 2")); });
-    Message(framesWritten_ >= 1 ? 338 : 340, framesWritten_ >= 1 ? kDone : kNothingWritten);
+    Message(framesWritten_ >= 1 ? 338 : 340, ending_.Message(framesWritten_));
 
     outcome.framesWritten = framesWritten_;
     outcome.failuresShown = FailuresShown();
@@ -160,11 +164,11 @@ void Run::ConvertFile(int index)
     if (!trap_.Run(148, [&] { status = source.Open(path, budget_, upright_); }))
         return;  // reported already, with its cause
     if (status == VideoFrameSource::Status::NoDecompressor) {
-        FileProblem(196, kNoDecompressor, source.FailureReason());
+        FileProblem(196, kNoDecompressor, source.FailureReason(), index);
         return;
     }
     if (status != VideoFrameSource::Status::Ok) {
-        FileProblem(320, kFileError + path, source.FailureReason());
+        FileProblem(320, kFileError + path, source.FailureReason(), index);
         return;
     }
     ConvertFrames(source, outputBase);
@@ -185,7 +189,7 @@ void Run::ConvertFrames(VideoFrameSource& source, const QString& outputBase)
     std::int64_t taken = 0;
 
     for (std::int32_t frame = source.StartPosition(); frame < frameCount; ++frame) {
-        if (host_.StopRequested())
+        if (MustEnd())
             return;
         trap_.Run(232, [&] { host_.SetBarText(ConversionHost::Bar::Frames, progress.Text(qint64(frame) + 1)); });
         trap_.Run(236, [&] {
@@ -225,6 +229,8 @@ void Run::Dispatch(std::shared_ptr<const DecodedPicture> picture, const QString&
     trap_.Run(254, [&] { quality = host_.Quality(); });
 
     Collect(2 * pool_.Threads());
+    if (ending_.CutShort())
+        return;
     // The picture is converted and encoded on an encoder thread, so decoding never waits for it.
     trap_.Run(WriteLabel(format), [&] {
         const QString path = outputBase + QLatin1Char('_') + QString::number(frame) + QLatin1Char('.') + ExtensionOf(format);
@@ -246,11 +252,44 @@ void Run::Collect(std::size_t keep)
         FrameJob job = std::move(inFlight_.front());
         inFlight_.pop_front();
         bool written = false;
-        if (trap_.Run(job.label, [&] { written = job.done.get(); }) && written) {
+        if (trap_.Run(job.label, [&] { written = FrameWritten(job); }) && written) {
             ++framesWritten_;
             ShowPreview(*job.picture);
         }
     }
+}
+
+bool Run::FrameWritten(FrameJob& job)
+{
+    try {
+        return job.done.get();
+    } catch (const FolderFailure&) {
+        if (!ending_.FolderFailed())
+            return false;
+        throw;
+    }
+}
+
+bool Run::MustEnd()
+{
+    if (host_.StopRequested())
+        return true;
+    if (!ending_.CutShort() && host_.StopAsked())
+        ending_.StopAsked();
+    return ending_.CutShort();
+}
+
+void Run::FileProblem(int label, const QString& text, const QString& reason, int index)
+{
+    if (!ending_.FileNotConverted())
+        return;
+    ++problemsShown_;
+    bool hideOthers = false;
+    trap_.Run(label, [&] { hideOthers = host_.ShowFileMessage(text, index < itemCount_); });
+    if (!reason.isEmpty())
+        trap_.Run(label, [&] { host_.ExplainProblem(reason); });
+    if (hideOthers)
+        ending_.HideFileMessages();
 }
 
 void Run::ShowPreview(const DecodedPicture& picture)

@@ -8,5 +8,6 @@
 // Makes one frame's file from the decoder's picture, as the run does on its encoder threads: JPG
 // straight from the picture's planes where they are in JPEG's colours, everything else through the
 // 24-bit bitmap. False when the picture cannot be converted (the run skips it). Throws Failure when
-// the file cannot be encoded or written, std::bad_alloc when memory runs out.
+// the file cannot be encoded or written (FolderFailure when the output folder is at fault),
+// std::bad_alloc when memory runs out.
 bool WriteFrame(const DecodedPicture& picture, OutputFormat format, int quality, const QString& path);

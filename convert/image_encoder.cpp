@@ -1,6 +1,6 @@
 #include "convert/image_encoder.h"
 
-#include "common/failure.h"
+#include "common/folder_failure.h"
 #include "convert/writers/bmp_encoder.h"
 #include "convert/writers/gif_encoder.h"
 #include "convert/writers/jpg_encoder.h"
@@ -43,6 +43,8 @@ void EncodeAndPublish(const QString& path, EncodedImage& scratch, Encode&& encod
     try {
         encode();
         PublishFile(path, {scratch.bytes, scratch.tail});
+    } catch (const FolderFailure& failure) {
+        throw FolderFailure(Failure::kInvalidArgument, QStringLiteral("Cannot save the image. ") + failure.description());
     } catch (const Failure& failure) {
         throw Failure(Failure::kInvalidArgument, QStringLiteral("Cannot save the image. ") + failure.description());
     } catch (const std::bad_alloc&) {

@@ -29,7 +29,8 @@ public:
 const ImageEncoder& EncoderFor(OutputFormat format);
 
 // Encodes `frame` and publishes it at `path` whole or not at all. `scratch` is reused between calls.
-// Throws Failure (code 5) with "Cannot save the image. " followed by the cause.
+// Throws Failure (code 5) with "Cannot save the image. " followed by the cause; FolderFailure when the
+// cause lies with the output folder.
 void WriteImage(const PackedDib& frame, OutputFormat format, int quality, const QString& path, EncodedImage& scratch);
 
 // A picture with 4:2:0 chroma already in JPEG's own colours (BT.601, full range), plane by plane, each

@@ -39,6 +39,10 @@ WindowHost::Dialogs ConversionDriver::AfterPendingProgress(WindowHost::Dialogs d
             ShowPendingProgress();
             report(message);
         },
+        [this, show = std::move(dialogs.fileMessage)](const QString& text, bool othersMayFollow) {
+            ShowPendingProgress();
+            return show(text, othersMayFollow);
+        },
     };
 }
 
@@ -55,6 +59,19 @@ void ConversionDriver::Start()
         ConversionRun::Execute(host_, isConverting_);
         QMetaObject::invokeMethod(this, [this, run] { RunEnded(run); }, Qt::QueuedConnection);
     });
+}
+
+void ConversionDriver::OfferStop(const std::function<bool()>& ask)
+{
+    if (!running_ || askingToStop_)
+        return;
+    askingToStop_ = true;
+    const int run = runNumber_;
+    host_.AskingToStop();
+    const bool stop = ask();
+    askingToStop_ = false;
+    if (run == runNumber_)
+        host_.AnsweredStop(stop);
 }
 
 void ConversionDriver::Stop()

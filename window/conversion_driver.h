@@ -29,6 +29,10 @@ public:
 
     // Starts a run; ignored while one is in progress.
     void Start();
+    // Asks the user through `ask` whether to stop the run in progress; the run waits at its next frame
+    // until the answer. On true it starts no new frame, finishes those being encoded and ends with
+    // "Stopped.". A run waiting for one of its own dialogs stops after that dialog.
+    void OfferStop(const std::function<bool()>& ask);
     // Stops a run at once: a dialog it waits for answers nothing, and the run ends after the frame
     // at hand. Returns when its thread has ended.
     void Stop();
@@ -54,6 +58,7 @@ private:
     QElapsedTimer sinceProgress_;
     QElapsedTimer sincePreview_;
     bool running_ = false;
+    bool askingToStop_ = false;
     int runNumber_ = 0;  // tells a finished run's late notice from the current run's
     std::jthread worker_;  // last: joined before anything it uses goes away
 };

@@ -21,6 +21,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
+#include <QShortcut>
 #include <QSignalBlocker>
 
 #include <utility>
@@ -66,6 +67,8 @@ void Form1::ConnectHandlers()
     connect(c.PushButton4, &QPushButton::clicked, this, [this] { listFilling_->PushButton4_Click(); });
     connect(c.PushButton5, &QPushButton::clicked, this, [this] { sampleVideos_->PushButton5_Click(); });
     connect(c.PushButton7, &QPushButton::clicked, this, &Form1::PushButton7_Click);
+    // A shortcut of the window, so Esc works wherever the focus is on it.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &Form1::Escape_Press);
     connect(c.OptionGroup, &QButtonGroup::idToggled, this, [this](int number, bool checked) {
         if (checked)
             Option_Click(number);
@@ -199,7 +202,21 @@ void Form1::PushButton1_Click()
 
 void Form1::PushButton2_Click()
 {
-    driver_.Start();
+    if (driver_.IsRunning())
+        OfferToStop();
+    else
+        driver_.Start();
+}
+
+void Form1::Escape_Press()
+{
+    if (driver_.IsRunning())
+        OfferToStop();
+}
+
+void Form1::OfferToStop()
+{
+    driver_.OfferStop([this] { return dialogs_.AskYesNo(QString::fromLatin1(kStopQuestion), DefaultAnswer::No); });
 }
 
 void Form1::PushButton7_Click()
@@ -225,6 +242,7 @@ WindowHost::Dialogs Form1::RunDialogs()
             return dialogs_.AskText(prompt, defaultText, title);
         },
         [this](const QString& message) { dialogs_.ShowErrorReport(message); },
+        [this](const QString& text, bool othersMayFollow) { return dialogs_.ShowFileMessage(text, othersMayFollow); },
     };
 }
 

@@ -30,6 +30,7 @@ class Form1 : public QWidget {
     Q_OBJECT
 public:
     static constexpr const char* kCaption = "Stillpress Software";
+    static constexpr const char* kStopQuestion = "Stop converting?";
 
     explicit Form1(Form1Environment environment, QWidget* parent = nullptr);
     ~Form1() override;
@@ -51,7 +52,8 @@ protected:
 private:
     // Handlers.
     void PushButton1_Click();  // add files by dialog
-    void PushButton2_Click();  // start converting
+    void PushButton2_Click();  // start converting, or offer to stop the run in progress
+    void Escape_Press();       // offer to stop the run in progress
     void PushButton7_Click();  // browse for the output folder
     void Option_Click(int number);
     void Combo1_Change(const QString& text);
@@ -63,6 +65,7 @@ private:
     void SelectFrameChoice(const QString& text);
     void ShowProgress(const ProgressChanges& changes);
     void ShowBusyCursor(bool busy);
+    void OfferToStop();
     WindowHost::Dialogs RunDialogs();
 
     Form1Environment environment_;

@@ -2,6 +2,7 @@
 
 #include "common/error_report.h"
 
+#include <QCheckBox>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -21,10 +22,20 @@ void ShowMessageBox(QWidget* parent, const QString& title, const QString& text)
     ShowBox(parent, QMessageBox::NoIcon, title, text);
 }
 
-bool AskYesNoBox(QWidget* parent, const QString& title, const QString& question)
+bool ShowMessageWithChoiceBox(QWidget* parent, const QString& title, const QString& text, const QString& choice)
+{
+    QMessageBox box(QMessageBox::NoIcon, title, ScreenText(text), QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.setCheckBox(new QCheckBox(choice, &box));  // the box owns it
+    box.exec();
+    return box.checkBox()->isChecked();
+}
+
+bool AskYesNoBox(QWidget* parent, const QString& title, const QString& question, DefaultAnswer preset)
 {
     QMessageBox box(QMessageBox::NoIcon, title, ScreenText(question), QMessageBox::Yes | QMessageBox::No, parent);
     box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(preset == DefaultAnswer::Yes ? QMessageBox::Yes : QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }
 

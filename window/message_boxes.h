@@ -11,8 +11,15 @@
 // A plain message with one OK button and no icon.
 void ShowMessageBox(QWidget* parent, const QString& title, const QString& text);
 
+// A plain message with one OK button and no icon, and below it a check box with `choice`; true when
+// the user ticked it.
+bool ShowMessageWithChoiceBox(QWidget* parent, const QString& title, const QString& text, const QString& choice);
+
+// The answer a question gives when the user just presses Enter.
+enum class DefaultAnswer { Yes, No };
+
 // A question with the buttons Yes and No and no icon; true for Yes.
-bool AskYesNoBox(QWidget* parent, const QString& title, const QString& question);
+bool AskYesNoBox(QWidget* parent, const QString& title, const QString& question, DefaultAnswer preset = DefaultAnswer::Yes);
 
 // The "Application Error" report: warning icon, one OK button.
 void ShowErrorReportBox(QWidget* parent, const QString& message);

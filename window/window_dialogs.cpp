@@ -1,7 +1,6 @@
 #include "window/window_dialogs.h"
 
 #include "window/browse_for_folder.h"
-#include "window/message_boxes.h"
 
 WindowDialogs::WindowDialogs(QWidget& window, const QString& applicationTitle)
     : window_(window), applicationTitle_(applicationTitle)
@@ -23,9 +22,18 @@ void WindowDialogs::ShowMessage(const QString& text) const
     ShowMessageBox(&window_, applicationTitle_, text);
 }
 
-bool WindowDialogs::AskYesNo(const QString& question) const
+bool WindowDialogs::AskYesNo(const QString& question, DefaultAnswer preset) const
 {
-    return AskYesNoBox(&window_, applicationTitle_, question);
+    return AskYesNoBox(&window_, applicationTitle_, question, preset);
+}
+
+bool WindowDialogs::ShowFileMessage(const QString& text, bool othersMayFollow) const
+{
+    if (!othersMayFollow) {
+        ShowMessage(text);
+        return false;
+    }
+    return ShowMessageWithChoiceBox(&window_, applicationTitle_, text, QString::fromLatin1(kHideFileMessages));
 }
 
 std::optional<QString> WindowDialogs::AskText(const QString& prompt, const QString& defaultText, const QString& title) const

@@ -102,6 +102,13 @@ void WindowHost::ShowErrorReport(const QString& message)
     });
 }
 
+bool WindowHost::ShowFileMessage(const QString& text, bool othersMayFollow)
+{
+    return AnswerOnUiThread<bool>([this, text, othersMayFollow] {
+        return dialogs_.fileMessage(text, othersMayFollow);
+    }).value_or(false);
+}
+
 void WindowHost::Notify(bool relayWasIdle)
 {
     if (relayWasIdle)
@@ -143,8 +150,33 @@ void WindowHost::RequestStop()
     answered_.notify_all();
 }
 
+bool WindowHost::StopAsked()
+{
+    std::unique_lock lock(mutex_);
+    answered_.wait(lock, [this] { return !askingToStop_ || stop_; });
+    return stopAsked_;
+}
+
 void WindowHost::ClearStop()
 {
     std::lock_guard lock(mutex_);
     stop_ = false;
+    askingToStop_ = false;
+    stopAsked_ = false;
+}
+
+void WindowHost::AskingToStop()
+{
+    std::lock_guard lock(mutex_);
+    askingToStop_ = true;
+}
+
+void WindowHost::AnsweredStop(bool stop)
+{
+    {
+        std::lock_guard lock(mutex_);
+        askingToStop_ = false;
+        stopAsked_ = stopAsked_ || stop;
+    }
+    answered_.notify_all();
 }

@@ -23,6 +23,8 @@ public:
         std::function<void(const QString& text)> message;
         std::function<std::optional<QString>(const QString& prompt, const QString& title, const QString& defaultText)> ask;
         std::function<void(const QString& message)> errorReport;
+        // A file the run cannot convert; true when the user chose to see no more such messages.
+        std::function<bool(const QString& text, bool othersMayFollow)> fileMessage;
     };
 
     // `ui` is an object of the user-interface thread that dialogs are posted to; `progressPending`
@@ -40,6 +42,7 @@ public:
     void ShowMessage(const QString& text) override;
     std::optional<QString> AskText(const QString& prompt, const QString& title, const QString& defaultText) override;
     void ShowErrorReport(const QString& message) override;
+    bool ShowFileMessage(const QString& text, bool othersMayFollow) override;
 
     void SetBarValue(Bar bar, double percent) override;
     void SetBarText(Bar bar, const QString& text) override;
@@ -47,11 +50,17 @@ public:
     void ShowFrame(const std::shared_ptr<const PackedDib>& frame) override;
 
     bool StopRequested() override;
+    // Waits while the user is being asked whether to stop.
+    bool StopAsked() override;
 
     // From the user-interface thread: the run must stop; a dialog it waits for answers nothing.
     void RequestStop();
     // From the user-interface thread, before a new run.
     void ClearStop();
+    // From the user-interface thread: the user is being asked whether to stop; the run waits at its
+    // next frame until the answer, and on Yes finishes the frames being encoded and ends.
+    void AskingToStop();
+    void AnsweredStop(bool stop);
 
 private:
     // Runs `dialog` on the user-interface thread and waits for its result; none after a stop.
@@ -68,5 +77,8 @@ private:
 
     std::mutex mutex_;
     std::condition_variable answered_;
-    bool stop_ = false;  // guarded by mutex_
+    // Guarded by mutex_.
+    bool stop_ = false;
+    bool askingToStop_ = false;
+    bool stopAsked_ = false;
 };

@@ -122,6 +122,8 @@ TEST_F(CliTest, HelpAndVersionGoToStdoutWithStatusZeroAndConvertNothing)
         EXPECT_TRUE(table.contains("0  every file was converted"));
         EXPECT_TRUE(table.contains("1  a file or a frame could not be converted"));
         EXPECT_TRUE(table.contains("2  the arguments were wrong"));
+        EXPECT_TRUE(table.contains("130  stopped by SIGINT"));
+        EXPECT_TRUE(table.contains("143  stopped by SIGTERM"));
     }
     const ToolResult version = Cli({"--version", "--bogus"});
     EXPECT_EQ(version.exitCode, 0);

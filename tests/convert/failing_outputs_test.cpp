@@ -1,7 +1,7 @@
 // Outputs that fail: a folder made read-only mid-run, a full disk, read-only files of the same name,
-// very long and Unicode paths. Every frame that cannot be written is reported once, naming its file
-// and the cause; the run ends with the right final message; every file under a final name is a
-// complete image; the inputs stay as they were.
+// very long and Unicode paths. A failure of the folder is reported once, naming its file and the
+// cause, and ends the run; a failure of one frame is reported for that frame and the run goes on.
+// Every file under a final name is a complete image; the inputs stay as they were.
 #include "support/bmp_file.h"
 #include "support/complete_images.h"
 #include "support/input_fingerprints.h"
@@ -25,6 +25,7 @@ namespace {
 
 const QString kDone = QStringLiteral("Done.");
 const QString kNothingWritten = QStringLiteral("Failed to convert to JPG.");
+const QString kNotFinished = QStringLiteral("The run did not finish: images cannot be saved in the output folder.");
 constexpr int kWidth = 96;
 constexpr int kHeight = 64;
 
@@ -94,6 +95,31 @@ protected:
         EXPECT_EQ(IncompleteImages(folder, extension, kWidth, kHeight), QStringList{});
     }
 
+    // The folder failed while frames were written: one failure is reported, with its path and
+    // `cause`, and ends the run. Every frame written before is there whole, and nothing else is in the
+    // folder, but for the temporary files `undeletable` (a folder turned read-only) cannot lose.
+    void ExpectRunEndedAtTheFolderFailure(const ConversionRun::Outcome& outcome, const QString& stem, const QString& cause,
+        bool undeletable = false)
+    {
+        ASSERT_EQ(host.reports.size(), 1) << host.reports.join('\n').toStdString();
+        const QRegularExpression report(QStringLiteral("^Cannot save the image\\. Cannot write %1_(\\d+)\\.bmp: (.*)\r\n.* at line 246\r\r")
+                                            .arg(QRegularExpression::escape(output.filePath(stem))));
+        const QRegularExpressionMatch match = report.match(host.reports[0]);
+        ASSERT_TRUE(match.hasMatch()) << host.reports[0].toStdString();
+        EXPECT_EQ(match.captured(2), cause);
+        QStringList left = QDir(output.path()).entryList(QDir::Files | QDir::Hidden);
+        if (undeletable)
+            left = left.filter(QRegularExpression(QStringLiteral("(?<!\\.partial)$")));
+        EXPECT_FALSE(left.contains(QStringLiteral("%1_%2.bmp").arg(stem, match.captured(1))));
+        for (const QString& name : left)
+            EXPECT_TRUE(QRegularExpression(QStringLiteral("^%1_\\d+\\.bmp$").arg(QRegularExpression::escape(stem))).match(name).hasMatch())
+                << "left behind: " << name.toStdString();
+        EXPECT_EQ(outcome.framesWritten, left.size());
+        EXPECT_EQ(IncompleteImages(output.path(), "bmp", kWidth, kHeight), QStringList{});
+        EXPECT_EQ(host.messages, QStringList{kNotFinished});
+        EXPECT_EQ(host.frames.last(), "Progress Bar 2");
+    }
+
     QTemporaryDir inputs;
     QTemporaryDir output;
     std::optional<ScratchMount> mount;  // declared after the folder it covers, so it goes first
@@ -101,11 +127,11 @@ protected:
     std::atomic<bool> converting{false};
 };
 
-TEST_F(FailingOutputs, FolderMadeReadOnlyMidRunReportsEveryLaterFrame)
+TEST_F(FailingOutputs, FolderMadeReadOnlyMidRunIsReportedOnceAndEndsTheRun)
 {
     if (const QString why = MountUnavailable(); !why.isEmpty())
         GTEST_SKIP() << "a read-only folder for root needs a mount: " << why.toStdString();
-    host.items = {Video("clip.avi", 30)};
+    host.items = {Video("clip.avi", 30), Video("later.avi", 5)};
     int shown = 0;
     QString why;
     host.beforeRead = [&](const char* member) {
@@ -114,23 +140,68 @@ TEST_F(FailingOutputs, FolderMadeReadOnlyMidRunReportsEveryLaterFrame)
     };
     const auto outcome = Run();
     ASSERT_TRUE(mount) << why.toStdString();
-    EXPECT_GE(host.reports.size(), 10);
-    ExpectEachFrameWrittenOrReported(outcome, output.path(), "clip", 30, "Read-only file system");
+    EXPECT_LE(outcome.framesWritten, 3);  // the fourth frame and those after it came too late
+    ExpectRunEndedAtTheFolderFailure(outcome, "clip", "Read-only file system", true);
+    EXPECT_FALSE(host.files.contains("Processing: later.avi"));
 }
 
-TEST_F(FailingOutputs, FullDiskReportsEveryFrameThatDidNotFit)
+TEST_F(FailingOutputs, FullDiskIsReportedOnceAndEndsTheRun)
 {
     QString why;
     mount = ScratchMount::SmallDisk(output.path(), 128 * 1024, why);
     if (!mount)
         GTEST_SKIP() << "a small disk needs a tmpfs mount: " << why.toStdString();
-    host.items = {Video("clip.avi", 30)};
+    host.items = {Video("clip.avi", 30), Video("later.avi", 5)};
     const auto outcome = Run();
     EXPECT_GE(outcome.framesWritten, 1);
-    EXPECT_GE(host.reports.size(), 10);
-    ExpectEachFrameWrittenOrReported(outcome, output.path(), "clip", 30, "No space left on device");
-    for (const QString& name : QDir(output.path()).entryList(QDir::Files))
-        EXPECT_TRUE(name.endsWith(".bmp")) << "left behind: " << name.toStdString();
+    EXPECT_LT(outcome.framesWritten, 30);
+    ExpectRunEndedAtTheFolderFailure(outcome, "clip", "No space left on device");
+    EXPECT_FALSE(host.files.contains("Processing: later.avi"));
+}
+
+TEST_F(FailingOutputs, FullDiskEndsACommandLineRunWithOneReport)
+{
+    QString why;
+    constexpr int kDiskBytes = 128 * 1024;
+    mount = ScratchMount::SmallDisk(output.path(), kDiskBytes, why);
+    if (!mount)
+        GTEST_SKIP() << "a small disk needs a tmpfs mount: " << why.toStdString();
+    const ToolResult run = RunTool(QStringLiteral(STILLPRESS_CLI),
+        {"--format", "bmp", "--output", output.path(), Video("clip.avi", 30), Video("later.avi", 5)});
+
+    const QStringList left = QDir(output.path()).entryList(QDir::Files | QDir::Hidden);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, QByteArray::number(left.size()) + "\n");
+    EXPECT_GE(left.size(), 1);
+    EXPECT_LE(left.size() * (54 + kWidth * kHeight * 3), kDiskBytes);  // whole bitmaps, as many as fit
+    for (const QString& name : left)
+        EXPECT_TRUE(QRegularExpression(QStringLiteral("^clip_\\d+\\.bmp$")).match(name).hasMatch()) << "left behind: " << name.toStdString();
+    EXPECT_EQ(IncompleteImages(output.path(), "bmp", kWidth, kHeight), QStringList{});
+    const QString messages = QString::fromLocal8Bit(run.err);
+    EXPECT_EQ(messages.count(QStringLiteral("Application Error: ")), 1) << run.err.toStdString();
+    EXPECT_TRUE(messages.contains(QStringLiteral(".bmp: No space left on device\n"))) << run.err.toStdString();
+    EXPECT_TRUE(messages.endsWith(kNotFinished + "\n")) << run.err.toStdString();
+    EXPECT_FALSE(messages.contains(QStringLiteral("later.avi"))) << run.err.toStdString();
+}
+
+TEST_F(FailingOutputs, FolderRemovedMidRunIsReportedOnceAndEndsTheRun)
+{
+    host.items = {Video("clip.avi", 30)};
+    int shown = 0;
+    host.beforeRead = [&](const char* member) {
+        // Frames in flight may still create files in it while it goes: removed until it is gone.
+        if (QByteArray(member) == "Format" && ++shown == 4) {
+            for (int attempt = 0; attempt < 100 && QDir(output.path()).exists(); ++attempt)
+                QDir(output.path()).removeRecursively();
+        }
+    };
+    const auto outcome = Run();
+    EXPECT_FALSE(QDir(output.path()).exists());
+    ASSERT_EQ(host.reports.size(), 1) << host.reports.join('\n').toStdString();
+    EXPECT_TRUE(host.reports[0].startsWith("Cannot save the image. Cannot write " + output.filePath("clip_"))) << host.reports[0].toStdString();
+    EXPECT_TRUE(host.reports[0].contains(".bmp: No such file or directory\r\n")) << host.reports[0].toStdString();
+    EXPECT_EQ(host.messages, QStringList{kNotFinished});
+    EXPECT_LE(outcome.framesWritten, 3);
 }
 
 TEST_F(FailingOutputs, ReadOnlyFilesOfTheSameNameAreReplacedByCompleteOnes)

@@ -1,6 +1,6 @@
 // Every format has the same contract: a file is published whole or not at all, a failure names the
 // path and its cause after "Cannot save the image. ", and no temporary file stays behind.
-#include "common/failure.h"
+#include "common/folder_failure.h"
 #include "convert/image_encoder.h"
 #include "image_test_files.h"
 #include "support/image_decoders.h"
@@ -29,6 +29,20 @@ std::optional<Failure> FailureOfWrite(const PackedDib& frame, OutputFormat forma
     return std::nullopt;
 }
 
+// Whether writing fails with the blame on the folder, which ends a run, rather than on the one file.
+bool FailsForTheFolder(const PackedDib& frame, OutputFormat format, const QString& path)
+{
+    EncodedImage scratch;
+    try {
+        WriteImage(frame, format, 85, path, scratch);
+    } catch (const FolderFailure&) {
+        return true;
+    } catch (const Failure&) {
+        return false;
+    }
+    return false;
+}
+
 QByteArray ContentOf(const QString& path)
 {
     QFile file(path);
@@ -52,6 +66,8 @@ TEST_P(WriteImageContractTest, AMissingFolderFailsNamingThePathAndLeavesNothing)
     EXPECT_EQ(failure->code(), 5);
     EXPECT_TRUE(failure->description().startsWith(QStringLiteral("Cannot save the image. "))) << failure->what();
     EXPECT_TRUE(failure->description().contains(path)) << failure->what();
+    EXPECT_TRUE(failure->description().endsWith(QStringLiteral(": No such file or directory"))) << failure->what();
+    EXPECT_TRUE(FailsForTheFolder(frame_, GetParam(), path));
     EXPECT_TRUE(EntriesOf(folder_.path()).isEmpty());
 }
 
@@ -64,6 +80,7 @@ TEST_P(WriteImageContractTest, ANameTakenByAFolderFailsAndTheFolderStays)
     ASSERT_TRUE(failure.has_value());
     EXPECT_TRUE(failure->description().startsWith(QStringLiteral("Cannot save the image. "))) << failure->what();
     EXPECT_TRUE(failure->description().contains(path)) << failure->what();
+    EXPECT_FALSE(FailsForTheFolder(frame_, GetParam(), path));
     EXPECT_TRUE(QFileInfo(path).isDir());
     EXPECT_EQ(EntriesOf(folder_.path()), QStringList{name});
     EXPECT_TRUE(EntriesOf(path).isEmpty());
@@ -143,6 +160,7 @@ TEST_P(MalformedFrameTest, IsRefusedWithAReasonAndNoFile)
         const auto failure = FailureOfWrite(FrameWithHeader(header), GetParam(), path);
         ASSERT_TRUE(failure.has_value());
         EXPECT_TRUE(failure->description().startsWith(QStringLiteral("Cannot save the image. The frame "))) << failure->what();
+        EXPECT_FALSE(FailsForTheFolder(FrameWithHeader(header), GetParam(), path));  // the next frame may do
         EXPECT_TRUE(EntriesOf(folder.path()).isEmpty());
     }
 }

@@ -101,7 +101,7 @@ ModalAnswerer::Answer AnswerQuestion(QMessageBox::StandardButton button, std::ve
     return [=](QWidget* dialog) {
         auto* box = qobject_cast<QMessageBox*>(dialog);
         QVERIFY(box);
-        seen->push_back({box->windowTitle(), box->text(), box->icon(), static_cast<int>(box->buttons().size())});
+        seen->push_back({box->windowTitle(), box->text(), box->icon(), static_cast<int>(box->buttons().size()), QString()});
         QAbstractButton* answer = box->button(button);
         QVERIFY(answer);
         answer->click();

@@ -5,3 +5,10 @@ std::optional<QString> RecordingHost::AskText(const QString& prompt, const QStri
     prompts << prompt + QLatin1Char('|') + title + QLatin1Char('|') + defaultText;
     return xAnswer;
 }
+
+bool RecordingHost::ShowFileMessage(const QString& text, bool othersMayFollow)
+{
+    messages << text;
+    offers.push_back(othersMayFollow);
+    return othersMayFollow && hideFileMessages;
+}

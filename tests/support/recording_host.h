@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 // A conversion host for tests: inputs set by the test, everything the run shows kept in order.
 class RecordingHost : public ConversionHost {
@@ -19,8 +20,11 @@ public:
     std::optional<QString> xAnswer;
     // Called before every input read with the member's name; may throw to make that read fail.
     std::function<void(const char* member)> beforeRead;
+    // The answer to a message about a file that offers to hide the others.
+    bool hideFileMessages = false;
 
-    QStringList messages;
+    QStringList messages;          // file messages included
+    std::vector<bool> offers;      // for every file message: whether it offered to hide the others
     QStringList reports;
     QStringList reasons;           // why files could not be converted, as the run explains them
     QStringList prompts;           // "prompt|title|default" of every input box
@@ -33,6 +37,7 @@ public:
     int busyChanges = 0;
     int previewsShown = 0;
     bool stop = false;
+    bool stopAsked = false;
 
     int ItemCount() override { Read("ItemCount"); return int(items.size()); }
     QString ItemText(int index) override { Read("ItemText"); return items.value(index - 1); }
@@ -45,6 +50,7 @@ public:
     std::optional<QString> AskText(const QString& prompt, const QString& title, const QString& defaultText) override;
     void ShowErrorReport(const QString& message) override { reports << message; }
     void ExplainProblem(const QString& reason) override { reasons << reason; }
+    bool ShowFileMessage(const QString& text, bool othersMayFollow) override;
     void SetBarValue(Bar bar, double percent) override
     {
         (bar == Bar::Files ? filesValue : framesValue) = percent;
@@ -55,6 +61,7 @@ public:
     void SetBusy(bool value) override { busy = value; ++busyChanges; }
     void ShowFrame(const std::shared_ptr<const PackedDib>&) override { ++previewsShown; }
     bool StopRequested() override { return stop; }
+    bool StopAsked() override { return stopAsked; }
 
 private:
     void Read(const char* member) { if (beforeRead) beforeRead(member); }

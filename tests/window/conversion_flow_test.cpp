@@ -1,6 +1,6 @@
 // Whole runs from the window: the user adds videos, chooses the options, presses Start and reads the
-// bars and the final message; also the run's prompt and messages, Start while running, and closing
-// the window in the middle of a run.
+// bars and the final message; also the run's prompt and messages, Start while running (which asks
+// whether to stop), and closing the window in the middle of a run.
 #include "window_test_support.h"
 
 #include "support/media_tools.h"
@@ -16,23 +16,6 @@
 #include <QTest>
 
 namespace {
-
-QStringList FilesIn(const QString& folder)
-{
-    QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden);
-    names.sort();
-    return names;
-}
-
-// stem_0.extension ... stem_(count-1).extension, sorted as FilesIn sorts.
-QStringList NumberedNames(const QString& stem, int count, const QString& extension)
-{
-    QStringList names;
-    for (int i = 0; i < count; ++i)
-        names << stem + QLatin1Char('_') + QString::number(i) + QLatin1Char('.') + extension;
-    names.sort();
-    return names;
-}
 
 // An image file as top-down BGR rows without padding, read by Qt's own image readers.
 QByteArray BgrRows(const QString& path)
@@ -251,7 +234,7 @@ private slots:
         QCOMPARE(FilesIn(frames), (QStringList{"a_0.bmp", "a_1.bmp", "a_2.bmp", "a_4.bmp"}));
     }
 
-    void startWhileARunIsInProgressIsIgnored()
+    void startWhileARunIsInProgressAsksToStopAndNoLetsItFinish()
     {
         const QString videos = work_->filePath("videos");
         MakeVideo(videos + "/a.avi", {"-f", "lavfi", "-i", "testsrc2=size=64x48:rate=10", "-frames:v", "15", "-c:v", "mjpeg"});
@@ -260,12 +243,24 @@ private slots:
         c.Text1->setText(work_->filePath("frames"));
         QTest::mouseClick(c.OptionButton(1), Qt::LeftButton);
 
+        QStringList question;
+        bench_->answerer.Queue([&](QWidget* dialog) {
+            auto* box = qobject_cast<QMessageBox*>(dialog);
+            QVERIFY(box);
+            question = {box->windowTitle(), box->text(), box->defaultButton() == box->button(QMessageBox::No) ? "No" : "not No",
+                QString::number(box->standardButtons() == (QMessageBox::Yes | QMessageBox::No))};
+            box->button(QMessageBox::No)->click();
+        });
         bench_->answerer.Queue(bench_->answerer.ClickOk());
         QTest::mouseClick(c.PushButton2, Qt::LeftButton);
-        QTest::mouseClick(c.PushButton2, Qt::LeftButton);
+        QTest::mouseClick(c.PushButton2, Qt::LeftButton);  // a second click while the first run works
         QVERIFY(bench_->answerer.WaitUntilAnswered(60000));
         QTRY_VERIFY_WITH_TIMEOUT(!form_->IsConverting(), 5000);
-        QVERIFY(!QTest::qWaitFor([&] { return bench_->answerer.MessageBoxes().size() > 1; }, 300));  // no second run's message
+
+        QCOMPARE(question, (QStringList{"Stillpress", "Stop converting?", "No", "1"}));
+        QCOMPARE(bench_->answerer.MessageBoxes().size(), std::size_t{1});
+        QCOMPARE(bench_->answerer.MessageBoxes().front().text, QStringLiteral("Done."));
+        QVERIFY(!QTest::qWaitFor([&] { return bench_->answerer.MessageBoxes().size() > 1; }, 300));  // no second run
         QCOMPARE(FilesIn(work_->filePath("frames")), NumberedNames("a", 15, "bmp"));
     }
 

@@ -5,7 +5,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QSettings>
 #include <QTest>
@@ -94,7 +96,17 @@ void ModalAnswerer::Poll()
 
 ModalAnswerer::Answer ModalAnswerer::ClickOk()
 {
-    return [this](QWidget* dialog) {
+    return Ok(false);
+}
+
+ModalAnswerer::Answer ModalAnswerer::TickAndClickOk()
+{
+    return Ok(true);
+}
+
+ModalAnswerer::Answer ModalAnswerer::Ok(bool tick)
+{
+    return [this, tick](QWidget* dialog) {
         auto* box = qobject_cast<QMessageBox*>(dialog);
         if (!box) {
             unexpected_ << QStringLiteral("not a message box: ") + dialog->metaObject()->className();
@@ -102,7 +114,15 @@ ModalAnswerer::Answer ModalAnswerer::ClickOk()
                 other->reject();
             return;
         }
-        messageBoxes_.push_back({box->windowTitle(), box->text(), box->icon(), static_cast<int>(box->buttons().size())});
+        QCheckBox* check = box->checkBox();
+        messageBoxes_.push_back({box->windowTitle(), box->text(), box->icon(), static_cast<int>(box->buttons().size()),
+            check ? check->text() : QString()});
+        if (tick) {
+            if (!check)
+                unexpected_ << QStringLiteral("no check box to tick: ") + box->text();
+            else
+                check->click();
+        }
         box->button(QMessageBox::Ok)->click();
     };
 }
@@ -187,4 +207,20 @@ Form1& WindowBench::OpenWindow()
 QString ResourcesFolder()
 {
     return QStringLiteral(STILLPRESS_RESOURCES_DIR);
+}
+
+QStringList FilesIn(const QString& folder)
+{
+    QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+    names.sort();
+    return names;
+}
+
+QStringList NumberedNames(const QString& stem, int count, const QString& extension)
+{
+    QStringList names;
+    for (int i = 0; i < count; ++i)
+        names << stem + QLatin1Char('_') + QString::number(i) + QLatin1Char('.') + extension;
+    names.sort();
+    return names;
 }

@@ -45,6 +45,7 @@ struct SeenMessageBox {
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     int buttonCount = 0;
+    QString checkBox;  // the text of its check box; empty without one
 };
 
 // Answers modal dialogs from a timer as they appear, each with the next answer queued. A dialog
@@ -64,12 +65,14 @@ public:
 
     // Common answers.
     Answer ClickOk();                               // a message box: records it, then OK
+    Answer TickAndClickOk();                        // the same, ticking its check box first
     static Answer PickFiles(const QString& folder, const QStringList& names);  // typed as the user would
     static Answer PickFolder(const QString& folder);
     static Answer Cancel();
 
 private:
     void Poll();
+    Answer Ok(bool tick);
 
     QTimer timer_;
     std::deque<Answer> answers_;
@@ -103,3 +106,9 @@ private:
 
 // The shipped resources (skin, cursor) in the source tree.
 QString ResourcesFolder();
+
+// Every file in `folder`, hidden ones included, sorted.
+QStringList FilesIn(const QString& folder);
+
+// stem_0.extension ... stem_(count-1).extension, sorted as FilesIn sorts.
+QStringList NumberedNames(const QString& stem, int count, const QString& extension);
