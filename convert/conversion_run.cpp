@@ -51,7 +51,7 @@ public:
         : host_(host), trap_(QLatin1String(ErrorReport::kConversionRun), [this](const QString& message) {
               host_.ShowErrorReport(message);
           }),
-          budget_(ThreadBudgetFor(settings.threads)), pool_(budget_.encoders), upright_(settings.upright)
+          budget_(ThreadBudgetFor(settings.threads)), pool_(budget_.encoders), look_{settings.upright, settings.toneMap}
     {
     }
 
@@ -94,7 +94,7 @@ private:
     OutputStems stems_;
     ThreadBudget budget_;
     EncodePool pool_;
-    bool upright_;
+    PictureLook look_;
     std::deque<FrameJob> inFlight_;
     QElapsedTimer sincePreview_;
 };
@@ -157,7 +157,7 @@ void Run::ConvertFile(int index)
 
     VideoFrameSource source;
     VideoFrameSource::Status status = VideoFrameSource::Status::FileError;
-    if (!trap_.Run(148, [&] { status = source.Open(path, budget_, upright_); }))
+    if (!trap_.Run(148, [&] { status = source.Open(path, budget_, look_); }))
         return;  // reported already, with its cause
     if (status == VideoFrameSource::Status::NoDecompressor) {
         FileProblem(196, kNoDecompressor, source.FailureReason());

@@ -1,0 +1,99 @@
+#include "convert/tone_mapper.h"
+
+#include "convert/memory_shortage.h"
+
+extern "C" {
+#include <libavfilter/buffersink.h>
+#include <libavfilter/buffersrc.h>
+#include <libavutil/opt.h>
+}
+
+#include <cstring>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+// A failure to build or run the chain is the picture's fault, unless memory really is short.
+[[noreturn]] void Fail(const char* what)
+{
+    if (MemoryIsShort())
+        throw std::bad_alloc();
+    throw std::runtime_error(what);
+}
+
+// The colours the chain reads from each picture, where the picture leaves them open: the stream's
+// transfer and BT.2020 primaries (which made it HDR), the BT.2020 matrix, limited range.
+void FillColours(AVFrame& picture, const HdrSignal& signal)
+{
+    picture.color_trc = signal.transfer;
+    picture.color_primaries = AVCOL_PRI_BT2020;
+    if (picture.colorspace == AVCOL_SPC_UNSPECIFIED)
+        picture.colorspace = AVCOL_SPC_BT2020_NCL;
+    if (picture.color_range == AVCOL_RANGE_UNSPECIFIED)
+        picture.color_range = AVCOL_RANGE_MPEG;
+}
+
+}  // namespace
+
+void ToneMapper::Prepare(const Source& source)
+{
+    if (graph_ && source == builtFor_)
+        return;
+    graph_.reset(avfilter_graph_alloc());
+    if (!graph_ || !fed_ || !mapped_)
+        throw std::bad_alloc();
+    // The pool's threads are the parallelism; a graph of its own threads would only compete with them.
+    graph_->nb_threads = 1;
+    const std::string arguments = "video_size=" + std::to_string(source.width) + "x" + std::to_string(source.height)
+        + ":pix_fmt=" + std::to_string(source.format) + ":time_base=1/1:pixel_aspect=1/1";
+    if (avfilter_graph_create_filter(&input_, avfilter_get_by_name("buffer"), "in", arguments.c_str(), nullptr, graph_.get()) < 0
+        || avfilter_graph_create_filter(&output_, avfilter_get_by_name("buffersink"), "out", nullptr, nullptr, graph_.get()) < 0)
+        Fail("cannot tone-map this picture");
+    const AVPixelFormat bitmapFormats[] = {AV_PIX_FMT_BGR24, AV_PIX_FMT_NONE};
+    if (av_opt_set_int_list(output_, "pix_fmts", bitmapFormats, AV_PIX_FMT_NONE, AV_OPT_SEARCH_CHILDREN) < 0)
+        Fail("cannot tone-map this picture");
+
+    FilterInOutPtr chainInput(avfilter_inout_alloc());
+    FilterInOutPtr chainOutput(avfilter_inout_alloc());
+    if (!chainInput || !chainOutput)
+        throw std::bad_alloc();
+    chainInput->name = av_strdup("in");
+    chainInput->filter_ctx = input_;
+    chainOutput->name = av_strdup("out");
+    chainOutput->filter_ctx = output_;
+    if (!chainInput->name || !chainOutput->name)
+        throw std::bad_alloc();
+    // The chain's open ends: its input is fed by our source, its output feeds our sink.
+    AVFilterInOut* inputs = chainOutput.release();
+    AVFilterInOut* outputs = chainInput.release();
+    const int parsed = avfilter_graph_parse_ptr(graph_.get(), ToneMapChain(source.signal).c_str(), &inputs, &outputs, nullptr);
+    chainOutput.reset(inputs);
+    chainInput.reset(outputs);
+    if (parsed < 0 || avfilter_graph_config(graph_.get(), nullptr) < 0)
+        Fail("cannot tone-map this picture");
+    builtFor_ = source;
+}
+
+void ToneMapper::Map(const AVFrame& picture, const HdrSignal& signal, PackedDib& into)
+{
+    Prepare(Source{picture.width, picture.height, picture.format, signal});
+    if (av_frame_ref(fed_.get(), &picture) < 0)
+        throw std::bad_alloc();
+    FillColours(*fed_, signal);
+    // The graph takes the reference; the picture's buffers stay shared, never copied.
+    const bool mapped = av_buffersrc_add_frame(input_, fed_.get()) >= 0 && av_buffersink_get_frame(output_, mapped_.get()) >= 0;
+    if (!mapped) {
+        // A graph that failed midway may hold a picture back: the next picture gets a new one.
+        av_frame_unref(fed_.get());
+        graph_.reset();
+        Fail("cannot tone-map this picture");
+    }
+    const int width = mapped_->width;
+    const int height = mapped_->height;
+    into.Resize(width, height);
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
+    for (int y = 0; y < height; ++y)
+        std::memcpy(into.TopDownRow(y), mapped_->data[0] + static_cast<std::ptrdiff_t>(y) * mapped_->linesize[0], rowBytes);
+    av_frame_unref(mapped_.get());
+}
