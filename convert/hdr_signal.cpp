@@ -65,12 +65,12 @@ std::optional<HdrSignal> HdrSignalOf(const AVFrame& picture, const StreamColours
     return HdrSignal{transfer, std::max(kReferenceWhite, static_cast<int>(std::lround(peak)))};
 }
 
-std::string ToneMapChain(const HdrSignal& signal)
+std::string ToneMapChain(const HdrSignal& signal, bool wholeChromaBlocks)
 {
     char chain[256];
     std::snprintf(chain, sizeof chain,
-        "zscale=t=linear:npl=%d:f=bicubic,format=gbrpf32le,zscale=p=bt709,"
+        "%szscale=t=linear:npl=%d:f=bicubic,format=gbrpf32le,zscale=p=bt709,"
         "tonemap=mobius:param=3/5:desat=0:peak=%d/%d,zscale=t=bt709:r=pc,format=gbrp",
-        kReferenceWhite, signal.peak, kReferenceWhite);
+        wholeChromaBlocks ? "" : "format=yuv444p16le,", kReferenceWhite, signal.peak, kReferenceWhite);
     return chain;
 }

@@ -35,4 +35,6 @@ std::optional<HdrSignal> HdrSignalOf(const AVFrame& picture, const StreamColours
 // reference white at 1, BT.709 primaries, a Möbius curve that keeps light up to 0.6 of reference white
 // as it is and rolls brighter light off towards the peak, then the BT.709 transfer. Numbers are written
 // as whole-number fractions: FFmpeg reads decimals in the program's locale, which may use commas.
-std::string ToneMapChain(const HdrSignal& signal);
+// zimg takes subsampled colour only in whole blocks: a picture of odd size is first made 4:4:4 by
+// swscale when `wholeChromaBlocks` is false.
+std::string ToneMapChain(const HdrSignal& signal, bool wholeChromaBlocks);

@@ -6,6 +6,7 @@ extern "C" {
 #include <libavfilter/buffersink.h>
 #include <libavfilter/buffersrc.h>
 #include <libavutil/opt.h>
+#include <libavutil/pixdesc.h>
 }
 
 #include <cstring>
@@ -45,6 +46,10 @@ void ToneMapper::Prepare(const Source& source)
         throw std::bad_alloc();
     // The pool's threads are the parallelism; a graph of its own threads would only compete with them.
     graph_->nb_threads = 1;
+    // Format conversions the graph inserts scale as the ffmpeg command's do.
+    graph_->scale_sws_opts = av_strdup("flags=bicubic");
+    if (!graph_->scale_sws_opts)
+        throw std::bad_alloc();
     const std::string arguments = "video_size=" + std::to_string(source.width) + "x" + std::to_string(source.height)
         + ":pix_fmt=" + std::to_string(source.format) + ":time_base=1/1:pixel_aspect=1/1";
     if (avfilter_graph_create_filter(&input_, avfilter_get_by_name("buffer"), "in", arguments.c_str(), nullptr, graph_.get()) < 0
@@ -67,7 +72,11 @@ void ToneMapper::Prepare(const Source& source)
     // The chain's open ends: its input is fed by our source, its output feeds our sink.
     AVFilterInOut* inputs = chainOutput.release();
     AVFilterInOut* outputs = chainInput.release();
-    const int parsed = avfilter_graph_parse_ptr(graph_.get(), ToneMapChain(source.signal).c_str(), &inputs, &outputs, nullptr);
+    const AVPixFmtDescriptor* format = av_pix_fmt_desc_get(static_cast<AVPixelFormat>(source.format));
+    const bool wholeChromaBlocks = !format
+        || (source.width % (1 << format->log2_chroma_w) == 0 && source.height % (1 << format->log2_chroma_h) == 0);
+    const std::string chain = ToneMapChain(source.signal, wholeChromaBlocks);
+    const int parsed = avfilter_graph_parse_ptr(graph_.get(), chain.c_str(), &inputs, &outputs, nullptr);
     chainOutput.reset(inputs);
     chainInput.reset(outputs);
     if (parsed < 0 || avfilter_graph_config(graph_.get(), nullptr) < 0)

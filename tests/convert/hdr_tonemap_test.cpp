@@ -158,6 +158,22 @@ TEST_P(RealHdrClip, EveryFormatIsToneMapped)
 INSTANTIATE_TEST_SUITE_P(Corpus, RealHdrClip, ::testing::Values(kPqClip, kHlgClip),
     [](const auto& info) { return std::string(QString::fromLatin1(info.param).contains(QLatin1String("_pq_")) ? "pq" : "hlg"); });
 
+// A 4:2:0 picture of odd size, which zimg refuses as it is, keeps its size and is what the README's
+// chain makes after the README's step to 4:4:4.
+TEST(OddSizedHdr, KeepsItsSizeAndIsWhatTheReadmeChainMakes)
+{
+    QTemporaryDir folder;
+    const QString video = folder.filePath(QStringLiteral("odd.mkv"));
+    MakeVideo(video, {"-f", "lavfi", "-i", "testsrc2=size=321x241:rate=25", "-frames:v", "2", "-vf", "scale=321:241,format=yuv420p10le",
+                         "-color_primaries", "bt2020", "-color_trc", "arib-std-b67", "-colorspace", "bt2020nc", "-c:v", "ffv1"});
+    QTemporaryDir output;
+    Convert(video, output.path());
+    const std::optional<BmpImage> image = ReadBmp(output.filePath(QStringLiteral("odd_0.bmp")));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(std::pair(image->width, image->height), std::pair(321, 241));
+    ExpectPicturesMatchFfmpeg(video, output.path(), true, QStringLiteral("format=yuv444p16le,") + ReadmeChain(1000));
+}
+
 // A test pattern of 320x192: the 24 colour-checker patches (skin tones, greys), saturated bars and a
 // grey ramp, as a binary PPM.
 QByteArray TestPattern()
