@@ -26,3 +26,8 @@ make zmbv 3 "${bars[@]}" -c:v zmbv
 make mjpeg_with_audio 3 "${bars[@]}" -f lavfi -i "sine=duration=0.6:sample_rate=8000" -c:v mjpeg -q:v 8 -c:a pcm_u8
 make dropped_frames 5 -f lavfi -i "testsrc2=size=16x16:rate=5" -vf "select='not(eq(n\,1)+eq(n\,2))'" \
   -vsync passthrough -c:v mjpeg -q:v 8
+# HDR-tagged pictures (the transfer and primaries in the H.264 stream itself), so mutations reach the tone mapping.
+make hlg_h264_10bit 3 "${bars[@]}" -c:v libx264 -pix_fmt yuv420p10le -preset ultrafast -crf 30 -x264-params threads=1 \
+  -color_primaries bt2020 -color_trc arib-std-b67 -colorspace bt2020nc
+make pq_h264_10bit 3 -f lavfi -i "testsrc2=size=14x8:rate=5" -c:v libx264 -pix_fmt yuv420p10le -preset ultrafast -crf 30 \
+  -x264-params threads=1 -color_primaries bt2020 -color_trc smpte2084 -colorspace bt2020nc
