@@ -255,7 +255,7 @@ void Run::Collect(std::size_t keep)
 
 void Run::ShowPreview(const DecodedPicture& picture)
 {
-    if (sincePreview_.isValid() && sincePreview_.elapsed() < 100)
+    if (!host_.ShowsFrames() || (sincePreview_.isValid() && sincePreview_.elapsed() < 100))
         return;
     sincePreview_.start();
     try {

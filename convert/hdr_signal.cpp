@@ -69,7 +69,7 @@ std::string ToneMapChain(const HdrSignal& signal, bool wholeChromaBlocks)
 {
     char chain[256];
     std::snprintf(chain, sizeof chain,
-        "%szscale=t=linear:npl=%d:f=bicubic,format=gbrpf32le,zscale=p=bt709,"
+        "%szscale=t=linear:p=bt709:npl=%d:f=bicubic,format=gbrpf32le,"
         "tonemap=mobius:param=3/5:desat=0:peak=%d/%d,zscale=t=bt709:r=pc,format=gbrp",
         wholeChromaBlocks ? "" : "format=yuv444p16le,", kReferenceWhite, signal.peak, kReferenceWhite);
     return chain;

@@ -32,7 +32,7 @@ StreamColours StreamColoursOf(const AVStream& stream);
 std::optional<HdrSignal> HdrSignalOf(const AVFrame& picture, const StreamColours& stream);
 
 // The libavfilter chain that turns such a picture into 8-bit SDR BT.709 RGB (gbrp): linear light with
-// reference white at 1, BT.709 primaries, a Möbius curve that keeps light up to 0.6 of reference white
+// reference white at 1 and BT.709 primaries in one zscale, a Möbius curve that keeps light up to 0.6 of reference white
 // as it is and rolls brighter light off towards the peak, then the BT.709 transfer. Numbers are written
 // as whole-number fractions: FFmpeg reads decimals in the program's locale, which may use commas.
 // zimg takes subsampled colour only in whole blocks: a picture of odd size is first made 4:4:4 by

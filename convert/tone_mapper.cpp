@@ -9,7 +9,7 @@ extern "C" {
 #include <libavutil/pixdesc.h>
 }
 
-#include <cstring>
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 
@@ -55,8 +55,10 @@ void ToneMapper::Prepare(const Source& source)
     if (avfilter_graph_create_filter(&input_, avfilter_get_by_name("buffer"), "in", arguments.c_str(), nullptr, graph_.get()) < 0
         || avfilter_graph_create_filter(&output_, avfilter_get_by_name("buffersink"), "out", nullptr, nullptr, graph_.get()) < 0)
         Fail("cannot tone-map this picture");
-    const AVPixelFormat bitmapFormats[] = {AV_PIX_FMT_BGR24, AV_PIX_FMT_NONE};
-    if (av_opt_set_int_list(output_, "pix_fmts", bitmapFormats, AV_PIX_FMT_NONE, AV_OPT_SEARCH_CHILDREN) < 0)
+    // The chain ends in planar RGB, which is packed into the bitmap directly: a conversion to BGR in the
+    // graph would only add a frame's pass and its memory.
+    const AVPixelFormat planarRgb[] = {AV_PIX_FMT_GBRP, AV_PIX_FMT_NONE};
+    if (av_opt_set_int_list(output_, "pix_fmts", planarRgb, AV_PIX_FMT_NONE, AV_OPT_SEARCH_CHILDREN) < 0)
         Fail("cannot tone-map this picture");
 
     FilterInOutPtr chainInput(avfilter_inout_alloc());
@@ -101,8 +103,17 @@ void ToneMapper::Map(const AVFrame& picture, const HdrSignal& signal, PackedDib&
     const int width = mapped_->width;
     const int height = mapped_->height;
     into.Resize(width, height);
-    const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
-    for (int y = 0; y < height; ++y)
-        std::memcpy(into.TopDownRow(y), mapped_->data[0] + static_cast<std::ptrdiff_t>(y) * mapped_->linesize[0], rowBytes);
+    for (int y = 0; y < height; ++y) {
+        // gbrp keeps green, blue and red in planes 0, 1 and 2.
+        const std::uint8_t* __restrict green = mapped_->data[0] + static_cast<std::ptrdiff_t>(y) * mapped_->linesize[0];
+        const std::uint8_t* __restrict blue = mapped_->data[1] + static_cast<std::ptrdiff_t>(y) * mapped_->linesize[1];
+        const std::uint8_t* __restrict red = mapped_->data[2] + static_cast<std::ptrdiff_t>(y) * mapped_->linesize[2];
+        std::uint8_t* __restrict row = into.TopDownRow(y);
+        for (int x = 0; x < width; ++x) {
+            row[3 * x] = blue[x];
+            row[3 * x + 1] = green[x];
+            row[3 * x + 2] = red[x];
+        }
+    }
     av_frame_unref(mapped_.get());
 }
