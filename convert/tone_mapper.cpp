@@ -41,24 +41,29 @@ void ToneMapper::Prepare(const Source& source)
 {
     if (graph_ && source == builtFor_)
         return;
-    graph_.reset(avfilter_graph_alloc());
-    if (!graph_ || !fed_ || !mapped_)
+    // The old graph goes first (its frames are large); the new one is kept only once it is whole, so a
+    // failure leaves no half-built graph behind.
+    graph_.reset();
+    FilterGraphPtr graph(avfilter_graph_alloc());
+    if (!graph || !fed_ || !mapped_)
         throw std::bad_alloc();
     // The pool's threads are the parallelism; a graph of its own threads would only compete with them.
-    graph_->nb_threads = 1;
+    graph->nb_threads = 1;
     // Format conversions the graph inserts scale as the ffmpeg command's do.
-    graph_->scale_sws_opts = av_strdup("flags=bicubic");
-    if (!graph_->scale_sws_opts)
+    graph->scale_sws_opts = av_strdup("flags=bicubic");
+    if (!graph->scale_sws_opts)
         throw std::bad_alloc();
+    AVFilterContext* input = nullptr;
+    AVFilterContext* output = nullptr;
     const std::string arguments = "video_size=" + std::to_string(source.width) + "x" + std::to_string(source.height)
         + ":pix_fmt=" + std::to_string(source.format) + ":time_base=1/1:pixel_aspect=1/1";
-    if (avfilter_graph_create_filter(&input_, avfilter_get_by_name("buffer"), "in", arguments.c_str(), nullptr, graph_.get()) < 0
-        || avfilter_graph_create_filter(&output_, avfilter_get_by_name("buffersink"), "out", nullptr, nullptr, graph_.get()) < 0)
+    if (avfilter_graph_create_filter(&input, avfilter_get_by_name("buffer"), "in", arguments.c_str(), nullptr, graph.get()) < 0
+        || avfilter_graph_create_filter(&output, avfilter_get_by_name("buffersink"), "out", nullptr, nullptr, graph.get()) < 0)
         Fail("cannot tone-map this picture");
     // The chain ends in planar RGB, which is packed into the bitmap directly: a conversion to BGR in the
     // graph would only add a frame's pass and its memory.
     const AVPixelFormat planarRgb[] = {AV_PIX_FMT_GBRP, AV_PIX_FMT_NONE};
-    if (av_opt_set_int_list(output_, "pix_fmts", planarRgb, AV_PIX_FMT_NONE, AV_OPT_SEARCH_CHILDREN) < 0)
+    if (av_opt_set_int_list(output, "pix_fmts", planarRgb, AV_PIX_FMT_NONE, AV_OPT_SEARCH_CHILDREN) < 0)
         Fail("cannot tone-map this picture");
 
     FilterInOutPtr chainInput(avfilter_inout_alloc());
@@ -66,9 +71,9 @@ void ToneMapper::Prepare(const Source& source)
     if (!chainInput || !chainOutput)
         throw std::bad_alloc();
     chainInput->name = av_strdup("in");
-    chainInput->filter_ctx = input_;
+    chainInput->filter_ctx = input;
     chainOutput->name = av_strdup("out");
-    chainOutput->filter_ctx = output_;
+    chainOutput->filter_ctx = output;
     if (!chainInput->name || !chainOutput->name)
         throw std::bad_alloc();
     // The chain's open ends: its input is fed by our source, its output feeds our sink.
@@ -78,11 +83,14 @@ void ToneMapper::Prepare(const Source& source)
     const bool wholeChromaBlocks = !format
         || (source.width % (1 << format->log2_chroma_w) == 0 && source.height % (1 << format->log2_chroma_h) == 0);
     const std::string chain = ToneMapChain(source.signal, wholeChromaBlocks);
-    const int parsed = avfilter_graph_parse_ptr(graph_.get(), chain.c_str(), &inputs, &outputs, nullptr);
+    const int parsed = avfilter_graph_parse_ptr(graph.get(), chain.c_str(), &inputs, &outputs, nullptr);
     chainOutput.reset(inputs);
     chainInput.reset(outputs);
-    if (parsed < 0 || avfilter_graph_config(graph_.get(), nullptr) < 0)
+    if (parsed < 0 || avfilter_graph_config(graph.get(), nullptr) < 0)
         Fail("cannot tone-map this picture");
+    graph_ = std::move(graph);
+    input_ = input;
+    output_ = output;
     builtFor_ = source;
 }
 
