@@ -4,7 +4,10 @@ import dataclasses
 import hashlib
 import json
 import os
+import re
 import subprocess
+
+REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 
 @dataclasses.dataclass(frozen=True)
@@ -16,10 +19,20 @@ class InputSpec:
     codec_name: str
     codec_args: tuple
     seed: int
+    # The ffmpeg filter chain that makes the stills ours are (HDR: the README's tone mapping).
+    filters: str = ""
     container: str = "avi"
 
     def describe(self, frames):
-        return f"{self.width}×{self.height} {self.codec_name} {self.container.upper()}, {frames} frames"
+        chain = "; ffmpeg runs the README's tone-mapping chain" if self.filters else ""
+        return f"{self.width}×{self.height} {self.codec_name} {self.container.upper()}, {frames} frames{chain}"
+
+
+def readme_tone_map_chain(peak):
+    """The tone-mapping chain README.md gives for HDR video, with its peak in cd/m² filled in."""
+    with open(os.path.join(REPO, "README.md"), encoding="utf-8") as readme:
+        chain = re.search(r'-vf "([^"]*tonemap[^"]*)"', readme.read()).group(1)
+    return chain.replace("PEAK", str(peak))
 
 
 # Fixed seeds keep the inputs identical from run to run and machine to machine.
@@ -33,13 +46,18 @@ INPUTS = {
     # The 1080p AVI's stream, made the same way, in MP4: the container's cost alone. (Copying the AVI's
     # stream would not do: AVI keeps no presentation times, and the MP4 would have broken ones.)
     "1080p-mp4": InputSpec("1080p-mp4", 1920, 1080, 300, "H.264",
-                           ("-c:v", "libx264", "-preset", "veryfast", "-crf", "20"), 1080, "mp4"),
+                           ("-c:v", "libx264", "-preset", "veryfast", "-crf", "20"), 1080, container="mp4"),
     "1080p-mp4-long": InputSpec("1080p-mp4-long", 1920, 1080, 3000, "H.264",
-                                ("-c:v", "libx264", "-preset", "veryfast", "-crf", "20"), 1080, "mp4"),
+                                ("-c:v", "libx264", "-preset", "veryfast", "-crf", "20"), 1080, container="mp4"),
     # What phones and cameras record now.
     "4k-hevc10": InputSpec("4k-hevc10", 3840, 2160, 60, "HEVC 10-bit",
                            ("-c:v", "libx265", "-pix_fmt", "yuv420p10le", "-preset", "ultrafast",
-                            "-x265-params", "log-level=error"), 2160, "mp4"),
+                            "-x265-params", "log-level=error"), 2160, container="mp4"),
+    # A phone's HDR: HLG in 10-bit HEVC; every still is tone-mapped, HLG's peak being 1000 cd/m².
+    "4k-hlg": InputSpec("4k-hlg", 3840, 2160, 30, "HEVC 10-bit HLG",
+                        ("-c:v", "libx265", "-preset", "ultrafast", "-x265-params", "log-level=error:crf=20",
+                         "-pix_fmt", "yuv420p10le", "-color_primaries", "bt2020", "-color_trc", "arib-std-b67",
+                         "-colorspace", "bt2020nc"), 2160, readme_tone_map_chain(1000), "mp4"),
 }
 
 
@@ -64,7 +82,7 @@ def ensure_input(recipe, frames, cache_dir, log):
     """Returns the path of the input video, making it first when the cache lacks it.
 
     The file name carries a digest of the command that makes it, so a changed recipe never
-    reuses a stale file. Underscores only: the stem of the outputs is the name up to the extension."""
+    reuses a stale file. Underscores only: the stem of the outputs is the name up to its extension."""
     digest = hashlib.sha1(json.dumps(make_command(recipe, frames, "")).encode()).hexdigest()[:10]
     stem = f"{recipe.name.replace('-', '_')}_{frames}_{digest}"
     path = os.path.join(cache_dir, f"{stem}.{recipe.container}")

@@ -7,9 +7,10 @@ import numpy
 from PIL import Image
 
 
-def ffmpeg_rgb(path, width, height):
-    """The first picture of `path` as rgb24, decoded by the ffmpeg command."""
-    decoded = subprocess.run(["ffmpeg", "-nostdin", "-v", "error", "-i", path, "-frames:v", "1",
+def ffmpeg_rgb(path, width, height, filters=""):
+    """The first picture of `path` as rgb24, decoded by the ffmpeg command, through `filters` if given."""
+    chain = ["-vf", filters] if filters else []
+    decoded = subprocess.run(["ffmpeg", "-nostdin", "-v", "error", "-i", path, "-frames:v", "1", *chain,
                               "-f", "rawvideo", "-pix_fmt", "rgb24", "-"], capture_output=True)
     if decoded.returncode != 0:
         raise ValueError("ffmpeg: " + decoded.stderr.decode(errors="replace").strip())

@@ -105,9 +105,9 @@ def bench_input(options, cli, input_name, launcher):
     frames = options.frames or recipe.frames
     video = ensure_input(recipe, frames, options.cache, log)
     job = Job(cli=cli, video=video, stem=output_stem(video),
-              reference=ffmpeg_rgb(video, recipe.width, recipe.height), runs=options.runs,
+              reference=ffmpeg_rgb(video, recipe.width, recipe.height, recipe.filters), runs=options.runs,
               work_dir=os.path.join(options.work, input_name), keep=options.keep, log=log,
-              launcher=launcher)
+              launcher=launcher, filters=recipe.filters)
     results, bounds = {}, {}
     cores = len(os.sched_getaffinity(0))
     for image_format in options.formats:

@@ -22,6 +22,7 @@ class Job:
     keep: bool
     log: object
     launcher: object    # the ChildLauncher that runs and measures the tools
+    filters: str = ""   # the filter chain ffmpeg runs to make the same stills
 
 
 @dataclasses.dataclass
@@ -93,7 +94,7 @@ def compare_format(job, image_format):
             os.sync()
             try:
                 measurement = job.launcher.run_timed(tool_command(tool, job.cli, job.video, out_dir, job.stem,
-                                                     image_format))
+                                                     image_format, job.filters))
                 result.measurements.append(measurement)
                 record_outputs(result, Outputs(out_dir, job.stem, image_format), job, image_format,
                                out_dir, run == 0)

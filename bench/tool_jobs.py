@@ -29,13 +29,24 @@ def ffmpeg_options(image_format):
 
 
 # One image per picture, as ours writes them: the image muxer would otherwise repeat or drop pictures
-# to keep a constant rate where a container's timestamps are rounded (MP4 made from an AVI).
+# to keep a constant rate where a container's timestamps are rounded.
 PASSTHROUGH = ["-fps_mode", "passthrough"]
 
 
-def ffmpeg_command(video, out_dir, stem, image_format):
+def with_filters(options, filters):
+    """The options with the input's own filter chain run first, before any of the format's."""
+    if not filters:
+        return options
+    if "-vf" not in options:
+        return ["-vf", filters] + options
+    at = options.index("-vf") + 1
+    return options[:at] + [filters + "," + options[at]] + options[at + 1:]
+
+
+def ffmpeg_command(video, out_dir, stem, image_format, filters=""):
     return (["ffmpeg", "-nostdin", "-v", "error", "-i", video, *PASSTHROUGH, "-start_number", "0"]
-            + ffmpeg_options(image_format) + [os.path.join(out_dir, f"{stem}_%d.{image_format}")])
+            + with_filters(ffmpeg_options(image_format), filters)
+            + [os.path.join(out_dir, f"{stem}_%d.{image_format}")])
 
 
 def ffmpeg_command_text(image_format):
@@ -45,10 +56,10 @@ def ffmpeg_command_text(image_format):
     return f"ffmpeg -i IN {' '.join(PASSTHROUGH)} -start_number 0 {options + ' ' if options else ''}OUT_%d.{image_format}"
 
 
-def tool_command(tool, cli, video, out_dir, stem, image_format):
+def tool_command(tool, cli, video, out_dir, stem, image_format, filters=""):
     if tool == "ours":
         return ours_command(cli, video, out_dir, image_format)
-    return ffmpeg_command(video, out_dir, stem, image_format)
+    return ffmpeg_command(video, out_dir, stem, image_format, filters)
 
 
 class Outputs:

@@ -92,7 +92,8 @@ void AskForHelp(CommandLine& line)
 constexpr Flag kFlags[] = {{"--help", AskForHelp}, {"-h", AskForHelp},
     {"--version", [](CommandLine& line) { line.request = CommandLine::Request::Version; }},
     {"--null", [](CommandLine& line) { line.nulSeparated = true; }},
-    {"--no-rotate", [](CommandLine& line) { line.upright = false; }}};
+    {"--no-rotate", [](CommandLine& line) { line.upright = false; }},
+    {"--no-tonemap", [](CommandLine& line) { line.toneMap = false; }}};
 
 template <typename Option, std::size_t N>
 const Option* Find(const Option (&options)[N], const QString& name)
@@ -126,6 +127,8 @@ QString Usage()
         "  --null                 the paths in LIST end with a NUL character instead (find -print0)\n"
         "  --no-rotate            keep the pictures as they are stored; by default they are turned\n"
         "                         upright as the video's display matrix says, as a player shows them\n"
+        "  --no-tonemap           write HDR pictures (PQ, HLG) as their colour matrix alone gives them;\n"
+        "                         by default they are tone-mapped to SDR, as a player shows them\n"
         "  -h, --help             show this help and exit\n"
         "  --version              show the version and exit\n"
         "\n"

@@ -23,6 +23,7 @@ struct CommandLine {
     QStringList fileLists;    // --files-from, in the order given; "-" is standard input
     bool nulSeparated = false;
     bool upright = true;      // --no-rotate: pictures as stored
+    bool toneMap = true;      // --no-tonemap: HDR pictures by their colour matrix alone
 };
 
 // Parses the arguments after the program's name. On a mistake answers none and sets `error`, which

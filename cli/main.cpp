@@ -75,7 +75,7 @@ int main(int argc, char** argv)
 
     std::signal(SIGINT, RequestStop);
     std::signal(SIGTERM, RequestStop);
-    const RunSettings settings{line->threads, line->upright};
+    const RunSettings settings{line->threads, line->upright, line->toneMap};
     TerminalHost host(std::move(*line), stopSignal);
     std::atomic<bool> isConverting{false};
     const ConversionRun::Outcome outcome = ConversionRun::Execute(host, isConverting, settings);

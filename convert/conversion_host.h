@@ -48,7 +48,9 @@ public:
     virtual void SetBarValue(Bar bar, double percent) = 0;
     virtual void SetBarText(Bar bar, const QString& text) = 0;
     virtual void SetBusy(bool busy) = 0;
-    // The frame that was just handed to an encoder, for a live preview. Optional.
+    // The frame that was just handed to an encoder, for a live preview, asked for only when ShowsFrames
+    // is true: making it costs a second conversion of the picture (a whole tone mapping for HDR).
+    virtual bool ShowsFrames() const { return false; }
     virtual void ShowFrame(const std::shared_ptr<const PackedDib>& /*frame*/) {}
 
     // True once the run must stop at once (the window is closing).

@@ -51,7 +51,7 @@ public:
         : host_(host), trap_(QLatin1String(ErrorReport::kConversionRun), [this](const QString& message) {
               host_.ShowErrorReport(message);
           }),
-          budget_(ThreadBudgetFor(settings.threads)), pool_(budget_.encoders), upright_(settings.upright)
+          budget_(ThreadBudgetFor(settings.threads)), pool_(budget_.encoders), look_{settings.upright, settings.toneMap}
     {
     }
 
@@ -98,7 +98,7 @@ private:
     RunEnding ending_;
     ThreadBudget budget_;
     EncodePool pool_;
-    bool upright_;
+    PictureLook look_;
     std::deque<FrameJob> inFlight_;
     QElapsedTimer sincePreview_;
 };
@@ -161,7 +161,7 @@ void Run::ConvertFile(int index)
 
     VideoFrameSource source;
     VideoFrameSource::Status status = VideoFrameSource::Status::FileError;
-    if (!trap_.Run(148, [&] { status = source.Open(path, budget_, upright_); }))
+    if (!trap_.Run(148, [&] { status = source.Open(path, budget_, look_); }))
         return;  // reported already, with its cause
     if (status == VideoFrameSource::Status::NoDecompressor) {
         FileProblem(196, kNoDecompressor, source.FailureReason(), index);
@@ -294,7 +294,7 @@ void Run::FileProblem(int label, const QString& text, const QString& reason, int
 
 void Run::ShowPreview(const DecodedPicture& picture)
 {
-    if (sincePreview_.isValid() && sincePreview_.elapsed() < 100)
+    if (!host_.ShowsFrames() || (sincePreview_.isValid() && sincePreview_.elapsed() < 100))
         return;
     sincePreview_.start();
     try {

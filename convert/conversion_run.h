@@ -8,6 +8,7 @@
 struct RunSettings {
     unsigned threads = 0;  // threads the run may keep busy; 0: one for each of the machine's cores
     bool upright = true;   // false: pictures as stored, whatever their display matrix says
+    bool toneMap = true;   // false: HDR pictures by their colour matrix alone, not tone-mapped to SDR
 };
 
 // One execution of "Start Converting" over the whole list. Runs on the calling thread, which must not

@@ -1,6 +1,7 @@
 #include "convert/decoded_picture.h"
 
 #include "convert/picture_converter.h"
+#include "convert/tone_mapper.h"
 #include "convert/writers/jpg_encoder.h"
 
 #include <algorithm>
@@ -88,16 +89,26 @@ const AVFrame* DecodedPicture::UprightPlanes() const
     return OrientFrame(*picture_, orientation_, *turned) ? turned.get() : nullptr;
 }
 
+void DecodedPicture::Convert(const AVFrame& picture, PackedDib& into) const
+{
+    // One converter and one mapper per thread, rebuilt only when the pictures change their kind or size.
+    if (hdr_) {
+        thread_local ToneMapper mapper;
+        mapper.Map(picture, *hdr_, into);
+        return;
+    }
+    thread_local PictureConverter converter;
+    converter.Convert(picture, into);
+}
+
 void DecodedPicture::ToPackedDib(PackedDib& into) const
 {
-    // One converter per thread, rebuilt only when the pictures change their kind or size.
-    thread_local PictureConverter converter;
     if (const AVFrame* upright = UprightPlanes()) {
-        converter.Convert(*upright, into);
+        Convert(*upright, into);
         return;
     }
     thread_local PackedDib stored(1, 1);
-    converter.Convert(*picture_, stored);
+    Convert(*picture_, stored);
     into.Resize(Width(), Height());
     OrientPlane(stored.TopDownRow(0), -static_cast<std::ptrdiff_t>(stored.Stride()), stored.Width(), stored.Height(), 3,
         orientation_, into.TopDownRow(0), -static_cast<std::ptrdiff_t>(into.Stride()));
@@ -112,7 +123,7 @@ PackedDib DecodedPicture::ToPackedDib() const
 
 std::optional<JpegPlanes> DecodedPicture::ToJpegPlanes() const
 {
-    if ((picture_->format != AV_PIX_FMT_YUV420P && picture_->format != AV_PIX_FMT_YUVJ420P) || !HasJpegColours(*picture_))
+    if (hdr_ || (picture_->format != AV_PIX_FMT_YUV420P && picture_->format != AV_PIX_FMT_YUVJ420P) || !HasJpegColours(*picture_))
         return std::nullopt;
     const AVFrame* upright = UprightPlanes();
     if (!upright)

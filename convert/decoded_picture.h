@@ -1,6 +1,7 @@
 #pragma once
 
 #include "convert/ffmpeg_handles.h"
+#include "convert/hdr_signal.h"
 #include "convert/image_encoder.h"
 #include "convert/packed_dib.h"
 #include "convert/picture_orientation.h"
@@ -12,9 +13,9 @@
 class DecodedPicture {
 public:
     // Takes over the picture's buffers; its images will be turned by `orientation` (as a player shows
-    // it) and have the picture's own size, turned.
-    DecodedPicture(FramePtr picture, Orientation orientation)
-        : picture_(std::move(picture)), orientation_(orientation) {}
+    // it), have the picture's own size, turned, and be tone-mapped to SDR when `hdr` is given.
+    DecodedPicture(FramePtr picture, Orientation orientation, std::optional<HdrSignal> hdr = std::nullopt)
+        : picture_(std::move(picture)), orientation_(orientation), hdr_(hdr) {}
 
     // The size of the images, turned.
     int Width() const { return orientation_.transpose ? picture_->height : picture_->width; }
@@ -27,7 +28,7 @@ public:
     PackedDib ToPackedDib() const;
 
     // The picture as planes a JPEG can be made from directly, when it is 4:2:0 video in the BT.601
-    // colours JPEG uses. Limited-range video is stretched to full range, and planes of odd size padded,
+    // colours JPEG uses and needs no tone mapping. Limited-range video is stretched to full range, and planes of odd size padded,
     // into buffers of the calling thread, valid until its next call. None for any other picture.
     std::optional<JpegPlanes> ToJpegPlanes() const;
 
@@ -37,6 +38,10 @@ private:
     // turned one by one: its bitmap is turned instead.
     const AVFrame* UprightPlanes() const;
 
+    // Converts a picture of this kind (upright or as stored) into a bitmap of its size.
+    void Convert(const AVFrame& picture, PackedDib& into) const;
+
     FramePtr picture_;
     Orientation orientation_;
+    std::optional<HdrSignal> hdr_;
 };

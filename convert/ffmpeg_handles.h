@@ -2,6 +2,7 @@
 
 extern "C" {
 #include <libavcodec/avcodec.h>
+#include <libavfilter/avfilter.h>
 #include <libavformat/avformat.h>
 #include <libswscale/swscale.h>
 }
@@ -27,6 +28,12 @@ struct PacketFreer {
 struct DictionaryFreer {
     void operator()(AVDictionary* dictionary) const { av_dict_free(&dictionary); }
 };
+struct FilterGraphFreer {
+    void operator()(AVFilterGraph* graph) const { avfilter_graph_free(&graph); }
+};
+struct FilterInOutFreer {
+    void operator()(AVFilterInOut* list) const { avfilter_inout_free(&list); }
+};
 struct SwsContextFreer {
     void operator()(SwsContext* context) const { sws_freeContext(context); }
 };
@@ -37,4 +44,6 @@ using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextFreer>;
 using FramePtr = std::unique_ptr<AVFrame, FrameFreer>;
 using PacketPtr = std::unique_ptr<AVPacket, PacketFreer>;
 using DictionaryPtr = std::unique_ptr<AVDictionary, DictionaryFreer>;
+using FilterGraphPtr = std::unique_ptr<AVFilterGraph, FilterGraphFreer>;
+using FilterInOutPtr = std::unique_ptr<AVFilterInOut, FilterInOutFreer>;
 using SwsContextPtr = std::unique_ptr<SwsContext, SwsContextFreer>;

@@ -3,6 +3,7 @@
 #include "convert/chunk_positions.h"
 #include "convert/decode_loop.h"
 #include "convert/decoded_picture.h"
+#include "convert/hdr_signal.h"
 #include "convert/picture_positions.h"
 #include "convert/video_file.h"
 
@@ -13,8 +14,10 @@ struct VideoFrameSource::State {
     std::unique_ptr<PositionRule> rule;
     DecodeLoop decode;  // after the rule it numbers by
     bool upright = true;
-    // The stream's display matrix, for pictures that carry none of their own.
+    bool toneMap = true;
+    // The stream's display matrix and colours, for pictures that carry none of their own.
     std::optional<std::array<std::int32_t, 9>> streamMatrix;
+    StreamColours streamColours;
 
     // The latest picture at or before the asked position.
     std::shared_ptr<const DecodedPicture> current;
@@ -47,7 +50,8 @@ void VideoFrameSource::State::AdvanceTo(std::int64_t position)
                 throw std::bad_alloc();
             av_frame_move_ref(picture.get(), ahead.get());
             const Orientation orientation = OrientationOf(*picture);
-            current = std::make_shared<const DecodedPicture>(std::move(picture), orientation);
+            const std::optional<HdrSignal> hdr = toneMap ? HdrSignalOf(*picture, streamColours) : std::nullopt;
+            current = std::make_shared<const DecodedPicture>(std::move(picture), orientation, hdr);
             currentPosition = aheadPosition;
             aheadPosition = -1;
         }
@@ -65,14 +69,15 @@ void VideoFrameSource::State::AdvanceTo(std::int64_t position)
 VideoFrameSource::VideoFrameSource() = default;
 VideoFrameSource::~VideoFrameSource() = default;
 
-VideoFrameSource::Status VideoFrameSource::Open(const QString& path, const ThreadBudget& budget, bool upright)
+VideoFrameSource::Status VideoFrameSource::Open(const QString& path, const ThreadBudget& budget, PictureLook look)
 {
     Release();
     failureReason_.clear();
     auto state = std::make_unique<State>();
     if (!state->ahead)
         throw std::bad_alloc();
-    state->upright = upright;
+    state->upright = look.upright;
+    state->toneMap = look.toneMap;
     std::unique_ptr<VideoFile> video = VideoFile::Open(path, failureReason_);
     if (!video)
         return Status::FileError;
@@ -81,6 +86,7 @@ VideoFrameSource::Status VideoFrameSource::Open(const QString& path, const Threa
         state->streamMatrix.emplace();
         std::copy_n(matrix, 9, state->streamMatrix->begin());
     }
+    state->streamColours = StreamColoursOf(stream);
     if (video->NumbersChunks())
         state->rule = std::make_unique<ChunkPositions>(path, stream);
     else

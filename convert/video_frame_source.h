@@ -10,9 +10,15 @@
 
 class DecodedPicture;
 
+// How pictures are made to look as a player shows them.
+struct PictureLook {
+    bool upright = true;  // false: as stored, whatever the display matrix says
+    bool toneMap = true;  // false: HDR pictures converted by their matrix alone, without tone mapping
+};
+
 // The pictures of one video file, of any container FFmpeg reads, decoded picture by picture: the first
-// video stream that is not a cover picture, each picture turned upright by its display matrix unless
-// told otherwise. Frames are decoded once, in order, without seeking: positions must be asked for in
+// video stream that is not a cover picture, each picture turned upright by its display matrix and HDR
+// pictures tone-mapped to SDR unless told otherwise. Frames are decoded once, in order, without seeking: positions must be asked for in
 // increasing order. What a position is depends on the container (see ChunkPositions for AVI,
 // PicturePositions for every other).
 class VideoFrameSource {
@@ -28,10 +34,9 @@ public:
     VideoFrameSource(const VideoFrameSource&) = delete;
     VideoFrameSource& operator=(const VideoFrameSource&) = delete;
 
-    // Decodes on the threads `budget` gives pictures of the stream's size; `upright` false keeps the
-    // pictures as they are stored, whatever the display matrix says. Throws std::bad_alloc when memory
-    // runs out, as every member may.
-    Status Open(const QString& path, const ThreadBudget& budget = ThreadBudgetFor(0), bool upright = true);
+    // Decodes on the threads `budget` gives pictures of the stream's size, made to look as `look` says.
+    // Throws std::bad_alloc when memory runs out, as every member may.
+    Status Open(const QString& path, const ThreadBudget& budget = ThreadBudgetFor(0), PictureLook look = {});
     // Why the last Open failed, in words for a user ("not a video file", "no decoder for ...").
     const QString& FailureReason() const { return failureReason_; }
 

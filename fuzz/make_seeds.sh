@@ -46,3 +46,8 @@ make_in flv1.flv 3 "${bars[@]}" -c:v flv1 -q:v 8
 make_in wmv2.asf 3 "${bars[@]}" -c:v wmv2 -q:v 8
 make_in theora.ogv 3 "${bars[@]}" -c:v libtheora -q:v 1
 make_in hevc_10bit.mp4 2 "${bars[@]}" -c:v libx265 -pix_fmt yuv420p10le -preset ultrafast -x265-params log-level=error:frame-threads=1
+# HDR-tagged pictures (the transfer and primaries in the H.264 stream itself), so mutations reach the tone mapping.
+make hlg_h264_10bit 3 "${bars[@]}" -c:v libx264 -pix_fmt yuv420p10le -preset ultrafast -crf 30 -x264-params threads=1 \
+  -color_primaries bt2020 -color_trc arib-std-b67 -colorspace bt2020nc
+make pq_h264_10bit 3 -f lavfi -i "testsrc2=size=14x8:rate=5" -c:v libx264 -pix_fmt yuv420p10le -preset ultrafast -crf 30 \
+  -x264-params threads=1 -color_primaries bt2020 -color_trc smpte2084 -colorspace bt2020nc

@@ -47,6 +47,7 @@ public:
     void SetBarValue(Bar bar, double percent) override;
     void SetBarText(Bar bar, const QString& text) override;
     void SetBusy(bool busy) override;
+    bool ShowsFrames() const override { return true; }
     void ShowFrame(const std::shared_ptr<const PackedDib>& frame) override;
 
     bool StopRequested() override;

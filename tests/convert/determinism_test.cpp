@@ -191,12 +191,14 @@ TEST_P(VideoCorpusOutput, IsTheSameOnEveryRun)
 }
 
 // B-frames, frame threads over pictures that depend on each other, fields, hidden frames, a start
-// without a key frame and turned pictures.
+// without a key frame, turned pictures and HDR pictures tone-mapped (PQ, HLG).
 INSTANTIATE_TEST_SUITE_P(Corpus, VideoCorpusOutput,
     ::testing::Values("mkv_h264_1920x1080_vfr_chrome-mediarecorder_mediabunny.mkv", "mp4_h264_1080x720_fragmented_bframes_androidx.mp4",
         "mts_h264_1920x1080_interlaced_avchd_sony-a7m3_mde.mts", "ts_h264_640x352_starts-midgop_mediabunny.ts",
         "webm_vp9p2_426x240_10bit_hiddenaltref_androidx.webm", "webm_av1_854x480_opus_webmfiles_sav1.webm",
-        "mov_h264_568x320_dispmat-90_audiofirst_iphone6_mde.mov", "vob_mpeg2_720x480_dvd_lpcm_partial_fate.vob"),
+        "mov_h264_568x320_dispmat-90_audiofirst_iphone6_mde.mov", "vob_mpeg2_720x480_dvd_lpcm_partial_fate.vob",
+        "mkv_hevc10_560x320_pq_dispmat-90_xpm-attachment_mkvmerge_fate.mkv",
+        "mov_hevc10_1280x720_hlg-dovi_dispmat-90_bframes_iphone14pro_androidx.mov"),
     [](const auto& info) { return QString::fromLatin1(info.param).section('.', 0, 0).replace('-', '_').toStdString(); });
 
 }  // namespace

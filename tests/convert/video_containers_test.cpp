@@ -47,10 +47,10 @@ void ExpectTrueProgress(const RecordingHost& host, int written)
     EXPECT_EQ(host.frames.value(host.frames.size() - 2), QStringLiteral("Frames Processed: %1 of %1 frame(s)").arg(written));
 }
 
-void ExpectConvertsLikeFfmpeg(const QString& video)
+void ExpectConvertsLikeFfmpeg(const QString& video, RunSettings settings = {})
 {
     QTemporaryDir output;
-    const RunResult run = ConvertToBmp(video, output.path());
+    const RunResult run = ConvertToBmp(video, output.path(), settings);
     const int pictures = FfprobePictureCount(video);
     EXPECT_GT(pictures, 0);
     EXPECT_EQ(run.outcome.framesWritten, pictures);
@@ -66,7 +66,12 @@ TEST_P(VideoCorpusFile, EveryPictureMatchesFfmpeg)
 {
     if (VideoCorpusFolder().isEmpty())
         GTEST_SKIP() << "no video corpus beside the repository";
-    ExpectConvertsLikeFfmpeg(QDir(VideoCorpusFolder()).filePath(QString::fromLatin1(GetParam())));
+    // The ffmpeg command without a filter chain converts HDR pictures by their matrix alone, as
+    // --no-tonemap does; the tone-mapped pictures are held to the README's chain elsewhere.
+    const QString name = QString::fromLatin1(GetParam());
+    RunSettings settings;
+    settings.toneMap = !name.contains(QLatin1String("_pq_")) && !name.contains(QLatin1String("_hlg"));
+    ExpectConvertsLikeFfmpeg(QDir(VideoCorpusFolder()).filePath(name), settings);
 }
 
 INSTANTIATE_TEST_SUITE_P(Corpus, VideoCorpusFile,

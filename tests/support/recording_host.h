@@ -59,6 +59,7 @@ public:
     }
     void SetBarText(Bar bar, const QString& text) override { (bar == Bar::Files ? files : frames) << text; }
     void SetBusy(bool value) override { busy = value; ++busyChanges; }
+    bool ShowsFrames() const override { return true; }
     void ShowFrame(const std::shared_ptr<const PackedDib>&) override { ++previewsShown; }
     bool StopRequested() override { return stop; }
     bool StopAsked() override { return stopAsked; }

@@ -18,13 +18,15 @@ QString VideoCorpusFolder()
     return QFileInfo(folder).isDir() ? QDir(folder).absolutePath() : QString();
 }
 
-QStringList FfmpegPictureDigests(const QString& video, bool upright)
+QStringList FfmpegPictureDigests(const QString& video, bool upright, const QString& filters)
 {
     QStringList arguments{"-nostdin", "-v", "error"};
     if (!upright)
         arguments << "-noautorotate";
-    arguments << "-i" << video << "-map" << "0:V:0" << "-fps_mode" << "passthrough" << "-autoscale" << "0"
-              << "-pix_fmt" << "bgr24" << "-f" << "framemd5" << "-";
+    arguments << "-i" << video << "-map" << "0:V:0" << "-fps_mode" << "passthrough" << "-autoscale" << "0";
+    if (!filters.isEmpty())
+        arguments << "-vf" << filters;
+    arguments << "-pix_fmt" << "bgr24" << "-f" << "framemd5" << "-";
     const ToolResult decoded = RunTool(QStringLiteral("ffmpeg"), arguments);
     if (decoded.exitCode != 0)
         throw std::runtime_error("ffmpeg could not decode " + video.toStdString() + ": " + decoded.err.toStdString());
@@ -50,9 +52,9 @@ int FfprobePictureCount(const QString& video)
     return count;
 }
 
-void ExpectPicturesMatchFfmpeg(const QString& video, const QString& folder, bool upright)
+void ExpectPicturesMatchFfmpeg(const QString& video, const QString& folder, bool upright, const QString& filters)
 {
-    const QStringList expected = FfmpegPictureDigests(video, upright);
+    const QStringList expected = FfmpegPictureDigests(video, upright, filters);
     const QString stem = QFileInfo(video).completeBaseName();
     QStringList expectedNames;
     for (int k = 0; k < expected.size(); ++k)

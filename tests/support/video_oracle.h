@@ -8,13 +8,14 @@ QString VideoCorpusFolder();
 
 // The pictures of a video's first video stream that is not cover art, as the ffmpeg command puts them
 // out: decoded from the start, no picture repeated or dropped for timing, each at its own size, turned
-// upright by the display matrix unless `upright` is false; the MD5 of each as top-down BGR rows
-// without padding, in output order. Throws when ffmpeg fails.
-QStringList FfmpegPictureDigests(const QString& video, bool upright = true);
+// upright by the display matrix unless `upright` is false, through the filter chain `filters` when one
+// is given; the MD5 of each as top-down BGR rows without padding, in output order. Throws when ffmpeg
+// fails.
+QStringList FfmpegPictureDigests(const QString& video, bool upright = true, const QString& filters = {});
 
 // How many pictures ffprobe counts in that stream.
 int FfprobePictureCount(const QString& video);
 
 // Checks the BMP files a run wrote for `video` into `folder`: exactly one per picture of
 // FfmpegPictureDigests, named by its place in that order from 0, each equal to it.
-void ExpectPicturesMatchFfmpeg(const QString& video, const QString& folder, bool upright = true);
+void ExpectPicturesMatchFfmpeg(const QString& video, const QString& folder, bool upright = true, const QString& filters = {});
