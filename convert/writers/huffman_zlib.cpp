@@ -205,9 +205,9 @@ class BitWriter {
 public:
     explicit BitWriter(std::uint8_t* out) : out_(out) {}
 
-    void Put(std::uint32_t bits, int count)
+    void Put(std::uint64_t bits, int count)
     {
-        buffer_ |= std::uint64_t{bits} << pending_;
+        buffer_ |= bits << pending_;
         pending_ += count;
     }
     void PutCode(std::uint32_t entry) { Put(CodeBits(entry), CodeLength(entry)); }
@@ -257,18 +257,26 @@ void WriteBlockHeader(BitWriter& bits, const Lengths& lengths)
     }
 }
 
-void WriteLiterals(BitWriter& bits, const std::uint8_t* p, const std::uint8_t* end, const std::uint32_t* singles,
+void WriteLiterals(BitWriter& writer, const std::uint8_t* p, const std::uint8_t* end, const std::uint32_t* singles,
     const std::uint32_t* pairs)
 {
+    // A copy the loop keeps in registers: the writer's own fields could be the bytes it stores, so
+    // the compiler would write them back and load them again at every step.
+    BitWriter bits = writer;
     for (; end - p >= 4; p += 4) {
-        bits.PutCode(pairs[p[0] | (p[1] << 8)]);
-        bits.PutCode(pairs[p[2] | (p[3] << 8)]);
+        // The two pairs are joined before they reach the bit buffer, so that only one step a group
+        // waits for the buffer's fill level.
+        const std::uint32_t first = pairs[p[0] | (p[1] << 8)];
+        const std::uint32_t second = pairs[p[2] | (p[3] << 8)];
+        const int firstLength = CodeLength(first);
+        bits.Put(CodeBits(first) | (std::uint64_t{CodeBits(second)} << firstLength), firstLength + CodeLength(second));
         bits.Flush();
     }
     // Up to three more codes fit before a flush.
     for (; p < end; ++p)
         bits.PutCode(singles[*p]);
     bits.Flush();
+    writer = bits;
 }
 
 // The run's first zero and, for all but very long runs, its one copy fit before a flush.
