@@ -55,6 +55,15 @@ void ZeroMask(const std::uint8_t* row, std::size_t bytes, std::uint64_t* words)
     }
 }
 
+// Bit j is set where bits j to j + kShortestZeroRun - 1 of `mask` all are.
+std::uint64_t ZeroRunStarts(std::uint64_t mask)
+{
+    std::uint64_t starts = mask;
+    for (std::size_t shift = 1; shift < kShortestZeroRun; ++shift)
+        starts &= mask >> shift;
+    return starts;
+}
+
 // Appends the runs of at least kShortestZeroRun zeros that a row's zero mask shows (`bytes` bits in
 // `words`, none set past them), at `offset` + their index. Only long stretches cost a step: each word
 // and-ed with itself shifted down by 1 to kShortestZeroRun - 1 places keeps one bit for every place
@@ -76,6 +85,14 @@ void AppendZeroRuns(const std::uint64_t* words, std::size_t bytes, std::size_t o
             zeros += 64;
             continue;
         }
+        if (zeros == 0) {
+            // Most words of noisy rows hold no long stretch: only a stretch at their end matters then.
+            const auto trailing = static_cast<std::size_t>(std::countl_one(mask));
+            if (ZeroRunStarts(mask & (kAllZeros >> trailing)) == 0) {
+                zeros = trailing;
+                continue;
+            }
+        }
         // The stretch from the words before ends here; the word has a non-zero byte, so it is no longer.
         const auto leading = static_cast<std::size_t>(std::countr_one(mask));
         zeros += leading;
@@ -85,9 +102,7 @@ void AppendZeroRuns(const std::uint64_t* words, std::size_t bytes, std::size_t o
         const auto trailing = static_cast<std::size_t>(std::countl_one(mask));
         mask &= kAllZeros >> trailing;
         // The stretches wholly within the word.
-        std::uint64_t starts = mask;
-        for (std::size_t shift = 1; shift < kShortestZeroRun; ++shift)
-            starts &= mask >> shift;
+        std::uint64_t starts = ZeroRunStarts(mask);
         while (starts != 0) {
             const auto start = static_cast<std::size_t>(std::countr_zero(starts));
             const auto places = static_cast<std::size_t>(std::countr_one(starts >> start));
