@@ -257,12 +257,9 @@ void WriteBlockHeader(BitWriter& bits, const Lengths& lengths)
     }
 }
 
-void WriteLiterals(BitWriter& writer, const std::uint8_t* p, const std::uint8_t* end, const std::uint32_t* singles,
+void WriteLiterals(BitWriter& bits, const std::uint8_t* p, const std::uint8_t* end, const std::uint32_t* singles,
     const std::uint32_t* pairs)
 {
-    // A copy the loop keeps in registers: the writer's own fields could be the bytes it stores, so
-    // the compiler would write them back and load them again at every step.
-    BitWriter bits = writer;
     for (; end - p >= 4; p += 4) {
         // The two pairs are joined before they reach the bit buffer, so that only one step a group
         // waits for the buffer's fill level.
@@ -276,7 +273,6 @@ void WriteLiterals(BitWriter& writer, const std::uint8_t* p, const std::uint8_t*
     for (; p < end; ++p)
         bits.PutCode(singles[*p]);
     bits.Flush();
-    writer = bits;
 }
 
 // The run's first zero and, for all but very long runs, its one copy fit before a flush.
@@ -290,6 +286,24 @@ void WriteRun(BitWriter& bits, std::size_t length, const std::uint32_t* singles,
     for (std::size_t i = 0; i < trailingZeros; ++i)
         bits.PutCode(singles[0]);
     bits.Flush();
+}
+
+// The block's data: literals, and each zero run as a zero and copies. The writer comes and goes by
+// value and each helper is called once, so that it all is one loop whose writer stays in registers:
+// a writer in memory could be the bytes it stores, and would be written back and loaded again at
+// every step.
+BitWriter WriteSymbols(BitWriter bits, std::span<const std::uint8_t> data, std::span<const ZeroRun> zeroRuns,
+    const std::uint32_t* singles, const std::uint32_t* pairs, const std::uint32_t* copies)
+{
+    const std::uint8_t* p = data.data();
+    for (std::size_t run = 0;; ++run) {
+        const std::size_t literalsEnd = run < zeroRuns.size() ? zeroRuns[run].start : data.size();
+        WriteLiterals(bits, p, data.data() + literalsEnd, singles, pairs);
+        if (run == zeroRuns.size())
+            return bits;
+        WriteRun(bits, zeroRuns[run].length, singles, copies);
+        p = data.data() + literalsEnd + zeroRuns[run].length;
+    }
 }
 
 }  // namespace
@@ -341,15 +355,8 @@ void AppendHuffmanZlib(std::span<const std::uint8_t> data, std::span<const ZeroR
     std::memcpy(header, kZlibHeader, sizeof kZlibHeader);
     BitWriter bits(header + sizeof kZlibHeader);
     WriteBlockHeader(bits, code.lengths_);
-    const std::uint32_t* const singles = code.singles_.data();
-    const std::uint8_t* p = data.data();
-    for (const ZeroRun& run : zeroRuns) {
-        WriteLiterals(bits, p, data.data() + run.start, singles, code.pairs_.data());
-        WriteRun(bits, run.length, singles, code.copies_.data());
-        p = data.data() + run.start + run.length;
-    }
-    WriteLiterals(bits, p, data.data() + data.size(), singles, code.pairs_.data());
-    bits.PutCode(singles[kEndOfBlock]);
+    bits = WriteSymbols(bits, data, zeroRuns, code.singles_.data(), code.pairs_.data(), code.copies_.data());
+    bits.PutCode(code.singles_[kEndOfBlock]);
     std::uint8_t* const blockEnd = bits.Finish();
 
     const std::uint32_t adler = libdeflate_adler32(1, data.data(), data.size());
