@@ -61,7 +61,7 @@ private:
 // `zeroRuns` (in order, not overlapping, within `data`), which go out as a zero and copies of it.
 // It never looks for other repeats, so it runs several times faster than the fastest deflate level;
 // on predicted video rows, which are mostly noise with few exact repeats, it costs a fifth to a third
-// more bytes than that level without the runs, and about as many with them. Any inflater reads it.
-// Throws std::bad_alloc.
+// more bytes than that level without the runs; with them, measured on PNG rows of video frames, from a
+// tenth fewer to 3 % more than zlib's fastest level. Any inflater reads it. Throws std::bad_alloc.
 void AppendHuffmanZlib(std::span<const std::uint8_t> data, std::span<const ZeroRun> zeroRuns, const BlockCode& code,
     FileBytes& out);
