@@ -1,10 +1,12 @@
 """The throughput goals our program is held to, checked against one input's results."""
 
-# Ours/ffmpeg median wall time, on every input.
-WALL_RATIO_LIMITS = {"jpg": 0.5, "png": 0.5, "gif": 0.5,
-                     "bmp": 0.9, "tiff": 0.9, "tga": 0.9, "pcx": 0.9}
+# Ours/ffmpeg median wall time, on every input unless an input has its own. Against ffmpeg's plain
+# GIF command, which writes far larger and worse files, nothing is asked.
+WALL_RATIO_LIMITS = {"jpg": 0.5, "png": 0.35, "gif": 0.5,
+                     "bmp": 0.95, "tiff": 0.9, "tga": 0.9, "pcx": 0.9}
+WALL_RATIO_LIMITS_BY_INPUT = {("480p", "png"): 0.25}
 # Ours/ffmpeg total output size: (lowest, highest) allowed.
-SIZE_RATIO_LIMITS = {"jpg": (0.85, 1.15), "png": (0.0, 1.10),
+SIZE_RATIO_LIMITS = {"jpg": (0.85, 1.15), "png": (0.0, 1.10), "gif": (0.0, 1.3),
                      "tiff": (0.0, 1.0), "tga": (0.0, 1.0), "pcx": (0.0, 1.0)}
 # Ours/bound median wall time: what is aimed at rather than held to.
 BOUND_AIM = 1.15
@@ -22,8 +24,9 @@ def missed_targets(input_name, image_format, ours, ffmpeg):
     if wall is None:
         return ["no run"]
     misses = []
-    if wall > WALL_RATIO_LIMITS[image_format]:
-        misses.append(f"wall {wall:.2f} > {WALL_RATIO_LIMITS[image_format]}")
+    wall_limit = WALL_RATIO_LIMITS_BY_INPUT.get((input_name, image_format), WALL_RATIO_LIMITS.get(image_format))
+    if wall_limit is not None and wall > wall_limit:
+        misses.append(f"wall {wall:.2f} > {wall_limit}")
     size = ratio(ours.total_bytes, ffmpeg.total_bytes)
     if image_format in SIZE_RATIO_LIMITS and size is not None:
         lowest, highest = SIZE_RATIO_LIMITS[image_format]

@@ -7,7 +7,7 @@ import statistics
 
 from frame_quality import image_rgb, psnr
 from timed_child import ChildFailed
-from tool_jobs import TOOLS, Outputs, tool_command
+from tool_jobs import TOOLS, Outputs, file_format, tool_command
 
 
 @dataclasses.dataclass
@@ -67,7 +67,7 @@ def record_outputs(result, outputs, job, image_format, out_dir, first_run):
         result.problems.append("no frame 0 to compare with the source")
         return
     height, width = job.reference.shape[:2]
-    frame_path = os.path.join(out_dir, f"{job.stem}_%d.{image_format}")
+    frame_path = os.path.join(out_dir, f"{job.stem}_%d.{file_format(image_format)}")
     try:
         picture, result.psnr_decoder = image_rgb(frame_path % 0, width, height)
         result.psnr_db = psnr(job.reference, picture)
@@ -96,7 +96,7 @@ def compare_format(job, image_format):
                 measurement = job.launcher.run_timed(tool_command(tool, job.cli, job.video, out_dir, job.stem,
                                                      image_format, job.filters))
                 result.measurements.append(measurement)
-                record_outputs(result, Outputs(out_dir, job.stem, image_format), job, image_format,
+                record_outputs(result, Outputs(out_dir, job.stem, file_format(image_format)), job, image_format,
                                out_dir, run == 0)
                 job.log(f"  {image_format} {tool} run {run + 1}/{job.runs}: {measurement.wall_s:.2f} s")
             except ChildFailed as failure:

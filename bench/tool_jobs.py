@@ -3,15 +3,21 @@
 import os
 import re
 
-FORMATS = ("jpg", "png", "gif", "bmp", "tiff", "tga", "pcx")
+# "gif-plain" is GIF again, against ffmpeg's plain GIF command instead of its per-frame palette one.
+FORMATS = ("jpg", "png", "gif", "gif-plain", "bmp", "tiff", "tga", "pcx")
 TOOLS = ("ours", "ffmpeg")
 
 # One palette per frame, as our GIF writer builds it; ffmpeg's default uses one fixed palette.
 GIF_PALETTE_FILTER = "split[a][b];[a]palettegen=stats_mode=single[p];[b][p]paletteuse=new=1"
 
 
+def file_format(row):
+    """The image format a row of the benchmark writes."""
+    return "gif" if row == "gif-plain" else row
+
+
 def ours_command(cli, video, out_dir, image_format):
-    return [cli, "--frames", "all", "--format", image_format, "--quality", "85",
+    return [cli, "--frames", "all", "--format", file_format(image_format), "--quality", "85",
             "--output", out_dir, video]
 
 
@@ -22,6 +28,8 @@ def ffmpeg_options(image_format):
     if image_format == "gif":
         # Without "-f image2" the .gif name picks the animated-GIF muxer and one file is written.
         return ["-vf", GIF_PALETTE_FILTER, "-f", "image2", "-c:v", "gif"]
+    if image_format == "gif-plain":
+        return ["-f", "image2", "-c:v", "gif"]
     if image_format == "tiff":
         # From YUV video ffmpeg's TIFF is subsampled YCbCr by default: another, lossy kind of file.
         return ["-pix_fmt", "rgb24"]
@@ -46,14 +54,14 @@ def with_filters(options, filters):
 def ffmpeg_command(video, out_dir, stem, image_format, filters=""):
     return (["ffmpeg", "-nostdin", "-v", "error", "-i", video, *PASSTHROUGH, "-start_number", "0"]
             + with_filters(ffmpeg_options(image_format), filters)
-            + [os.path.join(out_dir, f"{stem}_%d.{image_format}")])
+            + [os.path.join(out_dir, f"{stem}_%d.{file_format(image_format)}")])
 
 
 def ffmpeg_command_text(image_format):
     """The ffmpeg command of a row, as the report shows it."""
     options = " ".join(f"'{option}'" if ";" in option or "[" in option else option
                        for option in ffmpeg_options(image_format))
-    return f"ffmpeg -i IN {' '.join(PASSTHROUGH)} -start_number 0 {options + ' ' if options else ''}OUT_%d.{image_format}"
+    return f"ffmpeg -i IN {' '.join(PASSTHROUGH)} -start_number 0 {options + ' ' if options else ''}OUT_%d.{file_format(image_format)}"
 
 
 def tool_command(tool, cli, video, out_dir, stem, image_format, filters=""):

@@ -1,11 +1,13 @@
 // Arbitrary pictures, 1 to 64 pixels a side, in every pixel layout the decoders hand over and with
 // tight or padded rows, turned into bitmaps and JPG planes as the run does and encoded to every format
-// in memory; and arbitrary bitmaps straight into every encoder. Any crash, leak, out-of-bounds access
-// or undefined behaviour here is a fault of ours or of how we drive the libraries.
+// in memory; and arbitrary bitmaps straight into every encoder, PNG's through both its vector and its
+// portable path, which must give the same bytes. Any crash, leak, out-of-bounds access, undefined
+// behaviour or abort here is a fault of ours or of how we drive the libraries.
 #include "common/failure.h"
 #include "convert/decoded_picture.h"
 #include "convert/image_encoder.h"
 #include "convert/writers/jpg_encoder.h"
+#include "convert/writers/png_encoder.h"
 
 extern "C" {
 #include <libavutil/log.h>
@@ -16,6 +18,7 @@ extern "C" {
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <optional>
 #include <stdexcept>
 
@@ -107,6 +110,13 @@ void EncodeBitmap(FuzzedDataProvider& input)
         std::fill_n(std::copy(row.begin(), row.end(), frame.TopDownRow(y)), static_cast<std::size_t>(width) * 3 - row.size(), 0);
     }
     EncodeEveryFormat(frame, quality);
+
+    EncodedImage fastest;
+    PngEncoder(FastestSimdLevel()).Encode(frame, quality, fastest);
+    EncodedImage portable;
+    PngEncoder(SimdLevel::kPortable).Encode(frame, quality, portable);
+    if (fastest.bytes != portable.bytes)
+        std::abort();
 }
 
 }  // namespace

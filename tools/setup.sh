@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# Building; the tests and their independent decoders (ffmpeg, ImageMagick, Pillow); the Debian package
+# Building; the tests and their independent decoders (ffmpeg, ImageMagick, Pillow) and PNG checker (pngcheck); the Debian package
 # (cpack runs file and dpkg-shlibdeps) and its checks (desktop-file-validate, appstreamcli, groff for the
 # manual page, Xvfb and xwininfo to see the installed window); GNU parallel for the many-machines recipe;
 # the sanitizer and fuzzing build (clang); the benchmark (numpy); strace, to see which files a run opens;
@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev
           libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libavfilter-dev
           libturbojpeg0-dev libdeflate-dev zlib1g-dev libgif-dev libimagequant-dev libtiff-dev
-          libgtest-dev ffmpeg imagemagick python3 python3-pil python3-numpy fonts-liberation2
+          libgtest-dev ffmpeg imagemagick pngcheck python3 python3-pil python3-numpy fonts-liberation2
           file dpkg-dev desktop-file-utils appstream groff-base xvfb xauth x11-utils
           parallel strace
           clang libclang-rt-14-dev)

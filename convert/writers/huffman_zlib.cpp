@@ -8,11 +8,18 @@
 
 namespace {
 
-constexpr int kLiteralCodes = 257;  // the 256 byte values and the end-of-block code
+constexpr int kLiteralCodes = 257 + kCopyLengthCodes;  // byte values, end of block, copy lengths
 constexpr int kEndOfBlock = 256;
-constexpr int kDistanceCodes = 2;  // never used, but a block must declare a complete distance code
+constexpr int kFirstLengthCode = 257;
+// Copies only ever reach back one byte (distance code 0); a block must still declare a complete
+// distance code, so there are two, of one bit each.
+constexpr int kDistanceCodes = 2;
+constexpr std::uint32_t kDistanceOneCode = 0;
+constexpr int kDistanceCodeLength = 1;
+constexpr std::size_t kShortestCopy = 3;
 // Two pairs of codes of at most 13 bits plus 7 pending bits fit the 64-bit bit buffer, so the data
-// loop flushes once per four bytes; a pair's code and length fit 32 bits. Frames seldom need more.
+// loop flushes once per four bytes; a pair's code and length fit 32 bits, and so does a whole copy
+// (13 bits of length code, 5 extra bits, 1 bit of distance). Frames seldom need longer codes.
 constexpr int kMaxCodeLength = 13;
 constexpr int kLengthShift = 26;
 // Code lengths are sent with a plain 4-bit code for each of the values 0 to 15; the three repeat
@@ -30,14 +37,54 @@ constexpr std::size_t kBitWriterSlack = 8;  // the bit writer stores 8 bytes at 
 using Counts = std::array<std::uint32_t, kLiteralCodes>;
 using Lengths = std::array<std::uint8_t, kLiteralCodes>;
 
-// Every value counts at least once, so every value has a code.
-Counts SymbolCounts(const ByteCounts& bytes)
+// Every symbol counts at least once, so every symbol has a code.
+Counts CountsOfEverySymbol(const SymbolCounts& symbols)
 {
     Counts counts{};
     for (int v = 0; v < 256; ++v)
-        counts[v] = bytes[v] + 1;
+        counts[v] = symbols.literals[v] + 1;
     counts[kEndOfBlock] = 1;
+    for (int i = 0; i < kCopyLengthCodes; ++i)
+        counts[kFirstLengthCode + i] = symbols.copyLengths[i] + 1;
     return counts;
+}
+
+// The copy lengths each length code stands for: from `base`, told apart by `extraBits` more bits.
+struct LengthBand {
+    std::uint16_t base;
+    std::uint8_t extraBits;
+};
+constexpr std::array<LengthBand, kCopyLengthCodes> kLengthBands{{{3, 0}, {4, 0}, {5, 0}, {6, 0}, {7, 0}, {8, 0},
+    {9, 0}, {10, 0}, {11, 1}, {13, 1}, {15, 1}, {17, 1}, {19, 2}, {23, 2}, {27, 2}, {31, 2}, {35, 3}, {43, 3},
+    {51, 3}, {59, 3}, {67, 4}, {83, 4}, {99, 4}, {115, 4}, {131, 5}, {163, 5}, {195, 5}, {227, 5}, {258, 0}}};
+
+// The band of every copy length, 0 to 258 (below 3 unused).
+constexpr std::array<std::uint8_t, kLongestCopy + 1> kLengthBandOf = [] {
+    std::array<std::uint8_t, kLongestCopy + 1> bands{};
+    int band = 0;
+    for (std::size_t length = kShortestCopy; length <= kLongestCopy; ++length) {
+        while (band + 1 < kCopyLengthCodes && kLengthBands[band + 1].base <= length)
+            ++band;
+        bands[length] = static_cast<std::uint8_t>(band);
+    }
+    return bands;
+}();
+
+// A run of zeros goes out as one literal zero, then copies of the byte before of 3 to 258 bytes
+// each, then up to two literal zeros that no copy can take. Calls `copy` with each copy's length;
+// returns how many zeros end the run as literals.
+template <class Copy>
+std::size_t SplitRun(std::size_t length, Copy&& copy)
+{
+    std::size_t rest = length - 1;
+    while (rest >= kShortestCopy) {
+        std::size_t part = std::min(rest, kLongestCopy);
+        if (rest - part != 0 && rest - part < kShortestCopy)
+            part = rest - kShortestCopy;  // leave the next copy enough
+        copy(part);
+        rest -= part;
+    }
+    return rest;
 }
 
 // Moffat and Katajainen's in-place minimum-redundancy code: `a` holds `n` weights in ascending
@@ -158,9 +205,9 @@ class BitWriter {
 public:
     explicit BitWriter(std::uint8_t* out) : out_(out) {}
 
-    void Put(std::uint32_t bits, int count)
+    void Put(std::uint64_t bits, int count)
     {
-        buffer_ |= std::uint64_t{bits} << pending_;
+        buffer_ |= bits << pending_;
         pending_ += count;
     }
     void PutCode(std::uint32_t entry) { Put(CodeBits(entry), CodeLength(entry)); }
@@ -210,27 +257,68 @@ void WriteBlockHeader(BitWriter& bits, const Lengths& lengths)
     }
 }
 
-void WriteLiterals(BitWriter& bits, std::span<const std::uint8_t> data, const std::uint32_t* singles, const std::uint32_t* pairs)
+void WriteLiterals(BitWriter& bits, const std::uint8_t* p, const std::uint8_t* end, const std::uint32_t* singles,
+    const std::uint32_t* pairs)
+{
+    for (; end - p >= 4; p += 4) {
+        // The two pairs are joined before they reach the bit buffer, so that only one step a group
+        // waits for the buffer's fill level.
+        const std::uint32_t first = pairs[p[0] | (p[1] << 8)];
+        const std::uint32_t second = pairs[p[2] | (p[3] << 8)];
+        const int firstLength = CodeLength(first);
+        bits.Put(CodeBits(first) | (std::uint64_t{CodeBits(second)} << firstLength), firstLength + CodeLength(second));
+        bits.Flush();
+    }
+    // Up to three more codes fit before a flush.
+    for (; p < end; ++p)
+        bits.PutCode(singles[*p]);
+    bits.Flush();
+}
+
+// The run's first zero and, for all but very long runs, its one copy fit before a flush.
+void WriteRun(BitWriter& bits, std::size_t length, const std::uint32_t* singles, const std::uint32_t* copies)
+{
+    bits.PutCode(singles[0]);
+    const std::size_t trailingZeros = SplitRun(length, [&](std::size_t copy) {
+        bits.PutCode(copies[copy]);
+        bits.Flush();
+    });
+    for (std::size_t i = 0; i < trailingZeros; ++i)
+        bits.PutCode(singles[0]);
+    bits.Flush();
+}
+
+// The block's data: literals, and each zero run as a zero and copies. The writer comes and goes by
+// value and each helper is called once, so that it all is one loop whose writer stays in registers:
+// a writer in memory could be the bytes it stores, and would be written back and loaded again at
+// every step.
+BitWriter WriteSymbols(BitWriter bits, std::span<const std::uint8_t> data, std::span<const ZeroRun> zeroRuns,
+    const std::uint32_t* singles, const std::uint32_t* pairs, const std::uint32_t* copies)
 {
     const std::uint8_t* p = data.data();
-    const std::uint8_t* const end = p + data.size();
-    for (; end - p >= 4; p += 4) {
-        bits.PutCode(pairs[p[0] | (p[1] << 8)]);
-        bits.PutCode(pairs[p[2] | (p[3] << 8)]);
-        bits.Flush();
+    for (std::size_t run = 0;; ++run) {
+        const std::size_t literalsEnd = run < zeroRuns.size() ? zeroRuns[run].start : data.size();
+        WriteLiterals(bits, p, data.data() + literalsEnd, singles, pairs);
+        if (run == zeroRuns.size())
+            return bits;
+        WriteRun(bits, zeroRuns[run].length, singles, copies);
+        p = data.data() + literalsEnd + zeroRuns[run].length;
     }
-    for (; p < end; ++p) {
-        bits.PutCode(singles[*p]);
-        bits.Flush();
-    }
-    bits.PutCode(singles[kEndOfBlock]);
 }
 
 }  // namespace
 
-void LiteralCode::MakeFor(const ByteCounts& counts)
+void SymbolCounts::CountRuns(std::span<const ZeroRun> runs)
 {
-    lengths_ = CodeLengths(SymbolCounts(counts));
+    for (const ZeroRun& run : runs) {
+        const std::size_t trailingZeros = SplitRun(run.length, [&](std::size_t copy) { ++copyLengths[kLengthBandOf[copy]]; });
+        literals[0] -= static_cast<std::uint32_t>(run.length - 1 - trailingZeros);
+    }
+}
+
+void BlockCode::MakeFor(const SymbolCounts& counts)
+{
+    lengths_ = CodeLengths(CountsOfEverySymbol(counts));
     FillCodeTable(lengths_, singles_);
     pairs_.resize(256 * 256);
     for (int second = 0; second < 256; ++second) {
@@ -243,11 +331,21 @@ void LiteralCode::MakeFor(const ByteCounts& counts)
                 | (static_cast<std::uint32_t>(firstLength + length) << kLengthShift);
         }
     }
+    for (std::size_t copy = kShortestCopy; copy <= kLongestCopy; ++copy) {
+        const int index = kLengthBandOf[copy];
+        const std::uint32_t lengthCode = singles_[kFirstLengthCode + index];
+        const int extraBits = kLengthBands[index].extraBits;
+        const int bits = CodeLength(lengthCode) + extraBits + kDistanceCodeLength;
+        copies_[copy] = CodeBits(lengthCode) | (static_cast<std::uint32_t>(copy - kLengthBands[index].base) << CodeLength(lengthCode))
+            | (kDistanceOneCode << (CodeLength(lengthCode) + extraBits)) | (static_cast<std::uint32_t>(bits) << kLengthShift);
+    }
 }
 
-void AppendHuffmanZlib(std::span<const std::uint8_t> data, const LiteralCode& code, FileBytes& out)
+void AppendHuffmanZlib(std::span<const std::uint8_t> data, std::span<const ZeroRun> zeroRuns, const BlockCode& code,
+    FileBytes& out)
 {
-    // At most the longest code for every byte; the output is cut to what was written.
+    // At most the longest code for every byte (a copy costs less than literals for its bytes); the
+    // output is cut to what was written.
     const std::uint64_t blockBits = kBlockHeaderBits + (std::uint64_t{data.size()} + 1) * kMaxCodeLength;
     const auto blockBytes = static_cast<std::size_t>((blockBits + 7) / 8);
 
@@ -257,7 +355,8 @@ void AppendHuffmanZlib(std::span<const std::uint8_t> data, const LiteralCode& co
     std::memcpy(header, kZlibHeader, sizeof kZlibHeader);
     BitWriter bits(header + sizeof kZlibHeader);
     WriteBlockHeader(bits, code.lengths_);
-    WriteLiterals(bits, data, code.singles_.data(), code.pairs_.data());
+    bits = WriteSymbols(bits, data, zeroRuns, code.singles_.data(), code.pairs_.data(), code.copies_.data());
+    bits.PutCode(code.singles_[kEndOfBlock]);
     std::uint8_t* const blockEnd = bits.Finish();
 
     const std::uint32_t adler = libdeflate_adler32(1, data.data(), data.size());

@@ -215,17 +215,17 @@ void TiffEncoder::Encode(const PackedDib& frame, int /*quality*/, EncodedImage& 
 
     // One code for the whole picture, shaped by its sampled rows, serves every strip.
     thread_local FileBytes predicted;
-    thread_local LiteralCode code;
+    thread_local BlockCode code;
     thread_local FileBytes strip;
-    ByteCounts counts;
-    PredictRows(frame, predicted, counts);
+    SymbolCounts counts;
+    PredictRows(frame, predicted, counts.literals);
     code.MakeFor(counts);
     const std::size_t rowBytes = static_cast<std::size_t>(frame.Width()) * 3;
     const int height = frame.Height();
     for (int first = 0; first < height; first += kRowsPerStrip) {
         const auto rows = static_cast<std::size_t>(std::min(kRowsPerStrip, height - first));
         strip.clear();
-        AppendHuffmanZlib(std::span<const std::uint8_t>(predicted).subspan(rowBytes * first, rowBytes * rows), code, strip);
+        AppendHuffmanZlib(std::span<const std::uint8_t>(predicted).subspan(rowBytes * first, rowBytes * rows), {}, code, strip);
         const auto index = static_cast<std::uint32_t>(first / kRowsPerStrip);
         if (TIFFWriteRawStrip(tiff.get(), index, strip.data(), static_cast<tmsize_t>(strip.size())) < 0)
             Fail(errors, "Cannot write a TIFF strip.");
