@@ -81,11 +81,14 @@ void PackedDib::Resize(int width, int height)
 {
     if (storage_ && width == header_.biWidth && height == header_.biHeight)
         return;
-    header_ = BitmapInfoHeader{};
-    header_.biWidth = width;
-    header_.biHeight = height;
-    header_.biSizeImage = static_cast<std::uint32_t>(RowStride(width) * static_cast<std::size_t>(height));
-    Allocate(BitmapInfoHeader::kSize + header_.biSizeImage);
+    BitmapInfoHeader header{};
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biSizeImage = static_cast<std::uint32_t>(RowStride(width) * static_cast<std::size_t>(height));
+    // The header changes only with the storage: a bitmap that could not grow must not claim the new
+    // size, or the next picture of that size would be written past its end.
+    Allocate(BitmapInfoHeader::kSize + header.biSizeImage);
+    header_ = header;
     header_.Write(bytes_);
     const std::size_t used = static_cast<std::size_t>(width) * 3;
     if (const std::size_t padding = Stride() - used) {
