@@ -73,7 +73,7 @@ bool DecodeLoop::SendNextPacket()
             endSent_ = true;
             const int sent = avcodec_send_packet(decoder_.get(), nullptr);
             if (sent < 0 && sent != AVERROR_EOF)
-                DecodingFailed(sent);
+                DecodingFailed();
             return true;
         }
         // An empty packet would read as the end of the stream.
@@ -86,14 +86,17 @@ bool DecodeLoop::SendNextPacket()
         av_packet_unref(packet_.get());
         // Pictures are always received until the decoder asks for input, so it never answers EAGAIN.
         if (sent < 0)
-            DecodingFailed(sent);
+            DecodingFailed();
         return true;
     }
 }
 
-void DecodeLoop::DecodingFailed(int error)
+void DecodeLoop::DecodingFailed()
 {
-    ThrowIfOutOfMemory(error);
+    // Decoders report some allocations that failed inside them as damage (H.264 as invalid data), and
+    // one that asked for an absurd size as a shortage: what tells is whether memory is short now.
+    if (MemoryIsShort())
+        throw std::bad_alloc();
     if (lateFailures_) {
         StartOverOnOneThread();
         return;
@@ -152,7 +155,7 @@ bool DecodeLoop::Next(AVFrame* into, std::int64_t& position)
             if (!SendNextPacket())
                 drained_ = true;
         } else {
-            DecodingFailed(received);
+            DecodingFailed();
         }
     }
     return false;

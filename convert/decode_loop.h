@@ -47,7 +47,7 @@ private:
     bool DamageOnSeveralThreads(const AVFrame& picture) const;
     // Sends the next packet of the stream, or the end of the stream; false when both have been sent.
     bool SendNextPacket();
-    void DecodingFailed(int error);
+    void DecodingFailed();
     void StartOverOnOneThread();
 
     PositionRule* rule_ = nullptr;

@@ -66,16 +66,19 @@ void PictureConverter::Prepare(const Source& source)
     rows_.clear();
     context_.reset(sws_getContext(source.width, source.height, format, source.width, source.height, AV_PIX_FMT_BGR24,
         SWS_BICUBIC, nullptr, nullptr, nullptr));
+    const AVPixFmtDescriptor* descriptor = av_pix_fmt_desc_get(format);
+    const bool hasColourMatrix = descriptor && !(descriptor->flags & AV_PIX_FMT_FLAG_RGB) && !(descriptor->flags & AV_PIX_FMT_FLAG_PAL);
+    // Setting the colours rebuilds the context's tables; a context whose tables could not be made
+    // would read through null pointers.
+    if (context_ && hasColourMatrix
+        && sws_setColorspaceDetails(context_.get(), sws_getCoefficients(source.colourspace), source.fullRange,
+               sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16) < 0)
+        context_.reset();
     if (!context_) {
         // A picture whose conversion cannot be set up is damaged, unless memory really is short.
         if (MemoryIsShort())
             throw std::bad_alloc();
         throw std::runtime_error("cannot convert this picture");
-    }
-    const AVPixFmtDescriptor* descriptor = av_pix_fmt_desc_get(format);
-    if (descriptor && !(descriptor->flags & AV_PIX_FMT_FLAG_RGB) && !(descriptor->flags & AV_PIX_FMT_FLAG_PAL)) {
-        sws_setColorspaceDetails(context_.get(), sws_getCoefficients(source.colourspace), source.fullRange,
-            sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
     }
     builtFor_ = source;
 }
