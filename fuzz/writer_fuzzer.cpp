@@ -1,8 +1,9 @@
 // Arbitrary pictures, 1 to 64 pixels a side, in every pixel layout the decoders hand over and with
-// tight or padded rows, turned into bitmaps and JPG planes as the run does and encoded to every format
-// in memory; and arbitrary bitmaps straight into every encoder, PNG's through both its vector and its
-// portable path, which must give the same bytes. Any crash, leak, out-of-bounds access, undefined
-// behaviour or abort here is a fault of ours or of how we drive the libraries.
+// tight or padded rows, turned as a display matrix asks, made into bitmaps and JPG planes as the run
+// does and encoded to every format in memory; and arbitrary bitmaps straight into every encoder, PNG's
+// through both its vector and its portable path, which must give the same bytes. Any crash, leak,
+// out-of-bounds access, undefined behaviour or abort here is a fault of ours or of how we drive the
+// libraries.
 #include "common/failure.h"
 #include "convert/decoded_picture.h"
 #include "convert/image_encoder.h"
@@ -82,11 +83,10 @@ void ConvertAndEncode(FuzzedDataProvider& input)
     const int width = input.ConsumeIntegralInRange(1, 64);
     const int height = input.ConsumeIntegralInRange(1, 64);
     const int quality = input.ConsumeIntegralInRange(1, 100);
-    // Now and then the stream's size differs from the picture's, as when a stream changes size.
-    const bool resized = input.ConsumeIntegralInRange(0, 7) == 0;
-    const int streamWidth = resized ? input.ConsumeIntegralInRange(1, 64) : width;
-    const int streamHeight = resized ? input.ConsumeIntegralInRange(1, 64) : height;
-    const DecodedPicture picture(MakePicture(input, width, height), streamWidth, streamHeight);
+    // Any of the eight ways a display matrix turns and mirrors a picture.
+    const int turn = input.ConsumeIntegralInRange(0, 7);
+    const Orientation orientation{(turn & 1) != 0, (turn & 2) != 0, (turn & 4) != 0};
+    const DecodedPicture picture(MakePicture(input, width, height), orientation);
 
     if (const std::optional<JpegPlanes> planes = picture.ToJpegPlanes()) {
         EncodedImage image;
