@@ -27,11 +27,14 @@ void FilterAll(const std::uint8_t* rgb, const std::uint8_t* above, std::size_t b
     std::uint64_t* sums)
 {
     std::array<std::uint64_t, kPngFilters> total{};
+    // The zero padding before each row stands in for the first pixel's left neighbours.
+    const std::uint8_t* const leftOf = rgb - 3;
+    const std::uint8_t* const upLeftOf = above - 3;
     for (std::size_t i = 0; i < bytes; ++i) {
         const int sample = rgb[i];
-        const int left = rgb[i - 3];  // the zero padding before the row stands in for the first pixel's left
+        const int left = leftOf[i];
         const int up = above[i];
-        const int upLeft = above[i - 3];
+        const int upLeft = upLeftOf[i];
         const std::array<std::uint8_t, kPngFilters> residuals{static_cast<std::uint8_t>(sample),
             static_cast<std::uint8_t>(sample - left), static_cast<std::uint8_t>(sample - up),
             static_cast<std::uint8_t>(sample - (left + up) / 2),
