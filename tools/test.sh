@@ -55,7 +55,7 @@ if CC=clang CXX=clang++ cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE
     local fuzzer=build-sanitize/fuzz/$name corpus=build-sanitize/fuzz-corpus/$name
     echo "==> fuzzing: $name for ${FUZZ_SECONDS:-30} s"
     mkdir -p "$corpus" build-sanitize/fuzz-artifacts
-    if ! "$fuzzer" "${limits[@]}" -runs=0 "$regressions"; then
+    if ! "$fuzzer" "${limits[@]}" -runs=0 -artifact_prefix=build-sanitize/fuzz-artifacts/ "$regressions"; then
       failed+=("fuzzing regressions of $name")
     elif ! "$fuzzer" "${limits[@]}" -max_total_time="${FUZZ_SECONDS:-30}" -print_final_stats=1 \
            -artifact_prefix=build-sanitize/fuzz-artifacts/ "$corpus" "$seeds"; then
