@@ -5,11 +5,11 @@
 //     thread, writing included, into a scratch folder that keeps every file until the end, as a run
 //     does: a file removed at once is never written back and costs the kernel far less).
 // Prints one JSON object. Usage: frame_cost --format FORMAT [--quality Q] [--threads N] VIDEO
-#include "convert/video_frame_source.h"
-#include "convert/decoded_picture.h"
-#include "convert/frame_writer.h"
-#include "convert/output_format.h"
-#include "convert/thread_budget.h"
+#include "convert/source/video_frame_source.h"
+#include "convert/picture/decoded_picture.h"
+#include "convert/run/frame_writer.h"
+#include "convert/writers/output_format.h"
+#include "convert/run/thread_budget.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -50,7 +50,7 @@ std::optional<int> ForEachPicture(const QString& video, const ThreadBudget& budg
     const std::function<void(const DecodedPicture&, std::int32_t)>& each)
 {
     VideoFrameSource source;
-    if (source.Open(video, budget) != VideoFrameSource::Status::Ok)
+    if (source.Open(video, budget.Decoding()) != VideoFrameSource::Status::Ok)
         return std::nullopt;
     int pictures = 0;
     const std::int32_t end = source.FrameCount().value_or(std::numeric_limits<std::int32_t>::max());

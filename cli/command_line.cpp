@@ -1,6 +1,6 @@
 #include "cli/command_line.h"
 
-#include "convert/frame_limit.h"
+#include "convert/run/frame_limit.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include "cli/command_line.h"
 #include "cli/path_list.h"
 #include "cli/terminal_host.h"
-#include "convert/conversion_run.h"
+#include "convert/run/conversion_run.h"
 
 #include <QCoreApplication>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "cli/command_line.h"
-#include "convert/conversion_host.h"
+#include "convert/run/conversion_host.h"
 
 #include <QElapsedTimer>
 

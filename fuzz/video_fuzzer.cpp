@@ -2,10 +2,10 @@
 // upright into bitmaps and encoded to BMP and JPG in memory, as one conversion does. Any crash, leak, undefined behaviour or
 // hang here is a fault of ours or of how we drive FFmpeg.
 #include "common/failure.h"
-#include "convert/video_frame_source.h"
-#include "convert/decoded_picture.h"
-#include "convert/fdib_pointer.h"
-#include "convert/image_encoder.h"
+#include "convert/source/video_frame_source.h"
+#include "convert/picture/decoded_picture.h"
+#include "convert/writers/fdib_pointer.h"
+#include "convert/writers/image_encoder.h"
 #include "convert/writers/jpg_encoder.h"
 
 #include <QCoreApplication>

@@ -5,8 +5,8 @@
 // out-of-bounds access, undefined behaviour or abort here is a fault of ours or of how we drive the
 // libraries.
 #include "common/failure.h"
-#include "convert/decoded_picture.h"
-#include "convert/image_encoder.h"
+#include "convert/picture/decoded_picture.h"
+#include "convert/writers/image_encoder.h"
 #include "convert/writers/jpg_encoder.h"
 #include "convert/writers/png_encoder.h"
 

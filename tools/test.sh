@@ -62,7 +62,7 @@ if CC=clang CXX=clang++ cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE
       failed+=("fuzzing $name (the input that failed is in build-sanitize/fuzz-artifacts/)")
     fi
   }
-  fuzz_target video_fuzzer tests/convert/hostile fuzz/seeds
+  fuzz_target video_fuzzer tests/convert/source/hostile fuzz/seeds
   fuzz_target writer_fuzzer fuzz/writer_seeds fuzz/writer_seeds
 else
   failed+=("sanitizer build")

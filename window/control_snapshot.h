@@ -1,6 +1,6 @@
 #pragma once
 
-#include "convert/output_format.h"
+#include "convert/writers/output_format.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #include "window/conversion_driver.h"
 
-#include "convert/conversion_run.h"
+#include "convert/run/conversion_run.h"
 
 #include <utility>
 

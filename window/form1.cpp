@@ -2,7 +2,7 @@
 
 #include "common/error_report.h"
 #include "common/path_helpers.h"
-#include "convert/frame_limit.h"
+#include "convert/run/frame_limit.h"
 #include "listedit/drag_pointer.h"
 #include "listedit/hover_feedback.h"
 #include "listedit/list_filling.h"

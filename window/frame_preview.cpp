@@ -1,6 +1,6 @@
 #include "window/frame_preview.h"
 
-#include "convert/packed_dib.h"
+#include "convert/picture/packed_dib.h"
 
 #include <QImage>
 

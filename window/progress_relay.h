@@ -1,6 +1,6 @@
 #pragma once
 
-#include "convert/conversion_host.h"
+#include "convert/run/conversion_host.h"
 
 #include <QString>
 

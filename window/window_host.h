@@ -1,6 +1,6 @@
 #pragma once
 
-#include "convert/conversion_host.h"
+#include "convert/run/conversion_host.h"
 #include "filelist/file_list_model.h"
 #include "window/control_snapshot.h"
 #include "window/progress_relay.h"

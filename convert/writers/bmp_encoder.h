@@ -1,6 +1,6 @@
 #pragma once
 
-#include "convert/image_encoder.h"
+#include "convert/writers/image_encoder.h"
 
 // A Windows BMP file: the 14-byte file header made here, then the frame's own info header and rows,
 // borrowed unchanged, so nothing of the picture is copied.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "convert/image_encoder.h"
+#include "convert/writers/image_encoder.h"
 
 // A single-image GIF: a frame of at most 256 colours is written exactly; otherwise libimagequant
 // builds a palette of 256 colours from the frame and maps the frame onto it with half-strength

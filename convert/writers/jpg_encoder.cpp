@@ -61,16 +61,6 @@ void JpgEncoder::Encode(const PackedDib& frame, int quality, EncodedImage& out) 
     });
 }
 
-int JpgEncoder::PlaneWidth(int component, int width)
-{
-    return tjPlaneWidth(component, width, TJSAMP_420);
-}
-
-int JpgEncoder::PlaneHeight(int component, int height)
-{
-    return tjPlaneHeight(component, height, TJSAMP_420);
-}
-
 void JpgEncoder::EncodePlanes(const JpegPlanes& picture, int quality, EncodedImage& out)
 {
     const unsigned char* planes[3] = {picture.planes[0], picture.planes[1], picture.planes[2]};

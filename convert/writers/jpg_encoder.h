@@ -1,6 +1,6 @@
 #pragma once
 
-#include "convert/image_encoder.h"
+#include "convert/writers/image_encoder.h"
 
 // JPEG through libjpeg-turbo's TurboJPEG API, straight from the frame's bottom-up BGR rows,
 // 4:2:0 chroma subsampling, at the given quality (1 to 100, the usual JPEG scale).
@@ -8,9 +8,6 @@ class JpgEncoder final : public ImageEncoder {
 public:
     void Encode(const PackedDib& frame, int quality, EncodedImage& out) const override;
     // The same from 4:2:0 planes in JPEG's colours, which is how most video is decoded.
-    // Planes must be as large as PlaneWidth x PlaneHeight for their component (0 luma, 1 and 2 chroma):
-    // the picture rounded up to whole subsampling blocks.
+    // Planes must be padded as JpegPlanes says: the picture rounded up to whole subsampling blocks.
     static void EncodePlanes(const JpegPlanes& picture, int quality, EncodedImage& out);
-    static int PlaneWidth(int component, int width);
-    static int PlaneHeight(int component, int height);
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "convert/image_encoder.h"
+#include "convert/writers/image_encoder.h"
 #include "convert/writers/simd_level.h"
 
 // Lossless 24-bit RGB PNG made here from start to end: each row under the filter that suits it, then

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/file_bytes.h"
-#include "convert/packed_dib.h"
+#include "convert/picture/packed_dib.h"
 #include "convert/writers/huffman_zlib.h"
 #include "convert/writers/simd_level.h"
 

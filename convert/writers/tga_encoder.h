@@ -1,6 +1,6 @@
 #pragma once
 
-#include "convert/image_encoder.h"
+#include "convert/writers/image_encoder.h"
 
 // A Truevision TGA file, 24-bit truecolor (BGR, as the frame stores it), run-length encoded (image
 // type 10), top row first. The quality does not apply.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "convert/image_encoder.h"
+#include "convert/writers/image_encoder.h"
 
 // A 24-bit RGB TIFF, deflate-compressed with the horizontal predictor (lossless), made in memory:
 // the strips are compressed here and libtiff lays out the file. The quality does not apply.

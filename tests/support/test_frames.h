@@ -1,6 +1,6 @@
 #pragma once
 
-#include "convert/packed_dib.h"
+#include "convert/picture/packed_dib.h"
 
 #include <QByteArray>
 

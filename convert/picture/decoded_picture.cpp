@@ -1,0 +1,161 @@
+#include "convert/picture/decoded_picture.h"
+
+#include "convert/picture/picture_converter.h"
+#include "convert/picture/tone_mapper.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace {
+
+bool HasJpegColours(const AVFrame& picture)
+{
+    switch (picture.colorspace) {
+    case AVCOL_SPC_UNSPECIFIED:
+    case AVCOL_SPC_BT470BG:
+    case AVCOL_SPC_SMPTE170M: return true;
+    default: return false;
+    }
+}
+
+// Limited-range samples (luma 16 to 235, chroma 16 to 240 around 128) to JPEG's full range, in
+// 16-bit steps the compiler turns into vector code (a high-half multiply, a saturating subtraction,
+// a shift): several times faster than a table lookup per byte, and exactly as rounded.
+struct RangeStretch {
+    std::uint16_t multiplier;
+    std::uint16_t offset;
+    constexpr std::uint8_t operator()(std::uint8_t v) const
+    {
+        const auto scaled = static_cast<std::uint16_t>((static_cast<std::uint32_t>(v << 8) * multiplier) >> 16);
+        const auto lifted = static_cast<std::uint16_t>(scaled > offset ? scaled - offset : 0);
+        return static_cast<std::uint8_t>(std::min<std::uint16_t>(lifted >> 6, 255));
+    }
+};
+constexpr RangeStretch kLumaStretch{19077, 1160};    // (v - 16) * 255 / 219
+constexpr RangeStretch kChromaStretch{18650, 1101};  // (v - 128) * 255 / 224 + 128
+
+// The stretch rounded to nearest, halves away from zero, as exact integer arithmetic.
+constexpr bool StretchIsExact(RangeStretch stretch, int from, int numerator, int denominator, int centre)
+{
+    for (int v = 0; v < 256; ++v) {
+        const int scaled = 2 * ((v - from) * numerator + centre * denominator);
+        const int rounded = scaled >= 0 ? (scaled + denominator) / (2 * denominator)
+                                        : -((-scaled + denominator) / (2 * denominator));
+        if (stretch(static_cast<std::uint8_t>(v)) != std::clamp(rounded, 0, 255))
+            return false;
+    }
+    return true;
+}
+static_assert(StretchIsExact(kLumaStretch, 16, 255, 219, 0));
+static_assert(StretchIsExact(kChromaStretch, 128, 255, 224, 128));
+
+// Leaves a sample as it is: full-range planes that only need padding.
+struct Unchanged {
+    constexpr std::uint8_t operator()(std::uint8_t v) const { return v; }
+};
+
+// Copies a plane of width x height through `transform` into `target`, padded to paddedWidth x
+// paddedHeight by repeating the last column and the last row: TurboJPEG reads whole subsampling blocks,
+// and what it reads beyond the picture must be the picture's own edge, not whatever the buffer holds.
+template <class Transform>
+void CopyPadded(const std::uint8_t* source, int sourceStride, int width, int height, int paddedWidth, int paddedHeight,
+    Transform transform, std::vector<std::uint8_t>& target)
+{
+    const auto stride = static_cast<std::size_t>(paddedWidth);
+    target.resize(stride * static_cast<std::size_t>(paddedHeight));
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* __restrict in = source + static_cast<std::ptrdiff_t>(y) * sourceStride;
+        std::uint8_t* __restrict out = target.data() + static_cast<std::size_t>(y) * stride;
+        for (int x = 0; x < width; ++x)
+            out[x] = transform(in[x]);
+        std::fill(out + width, out + paddedWidth, out[width - 1]);
+    }
+    for (int y = height; y < paddedHeight; ++y)
+        std::copy_n(target.data() + static_cast<std::size_t>(height - 1) * stride, stride, target.data() + static_cast<std::size_t>(y) * stride);
+}
+
+}  // namespace
+
+const AVFrame* DecodedPicture::UprightPlanes() const
+{
+    if (orientation_.IsUpright())
+        return picture_.get();
+    thread_local FramePtr turned(av_frame_alloc());
+    if (!turned)
+        throw std::bad_alloc();
+    return OrientFrame(*picture_, orientation_, *turned) ? turned.get() : nullptr;
+}
+
+void DecodedPicture::Convert(const AVFrame& picture, PackedDib& into) const
+{
+    // One converter and one mapper per thread, rebuilt only when the pictures change their kind or size.
+    if (hdr_) {
+        thread_local ToneMapper mapper;
+        mapper.Map(picture, *hdr_, into);
+        return;
+    }
+    thread_local PictureConverter converter;
+    converter.Convert(picture, into);
+}
+
+void DecodedPicture::ToPackedDib(PackedDib& into) const
+{
+    if (const AVFrame* upright = UprightPlanes()) {
+        Convert(*upright, into);
+        return;
+    }
+    thread_local PackedDib stored(1, 1);
+    Convert(*picture_, stored);
+    into.Resize(Width(), Height());
+    OrientPlane(stored.TopDownRow(0), -static_cast<std::ptrdiff_t>(stored.Stride()), stored.Width(), stored.Height(), 3,
+        orientation_, into.TopDownRow(0), -static_cast<std::ptrdiff_t>(into.Stride()));
+}
+
+PackedDib DecodedPicture::ToPackedDib() const
+{
+    PackedDib dib(Width(), Height());
+    ToPackedDib(dib);
+    return dib;
+}
+
+std::optional<JpegPlanes> DecodedPicture::ToJpegPlanes() const
+{
+    if (hdr_ || (picture_->format != AV_PIX_FMT_YUV420P && picture_->format != AV_PIX_FMT_YUVJ420P) || !HasJpegColours(*picture_))
+        return std::nullopt;
+    const AVFrame* upright = UprightPlanes();
+    if (!upright)
+        return std::nullopt;
+    const AVFrame& picture = *upright;
+    const int width = picture.width;
+    const int height = picture.height;
+    const bool fullRange = picture.format == AV_PIX_FMT_YUVJ420P || picture.color_range == AVCOL_RANGE_JPEG;
+
+    JpegPlanes planes;
+    planes.width = width;
+    planes.height = height;
+    // Planes of even size in full range are what TurboJPEG reads as they are.
+    if (fullRange && width % 2 == 0 && height % 2 == 0) {
+        for (int i = 0; i < 3; ++i) {
+            planes.planes[i] = picture.data[i];
+            planes.strides[i] = picture.linesize[i];
+        }
+        return planes;
+    }
+    thread_local std::vector<std::uint8_t> copies[3];
+    for (int i = 0; i < 3; ++i) {
+        const int planeWidth = i == 0 ? width : AV_CEIL_RSHIFT(width, 1);
+        const int planeHeight = i == 0 ? height : AV_CEIL_RSHIFT(height, 1);
+        const int paddedWidth = JpegPlanes::PaddedWidth(i, width);
+        const int paddedHeight = JpegPlanes::PaddedHeight(i, height);
+        if (fullRange)
+            CopyPadded(picture.data[i], picture.linesize[i], planeWidth, planeHeight, paddedWidth, paddedHeight, Unchanged{}, copies[i]);
+        else
+            CopyPadded(picture.data[i], picture.linesize[i], planeWidth, planeHeight, paddedWidth, paddedHeight,
+                i == 0 ? kLumaStretch : kChromaStretch, copies[i]);
+        planes.planes[i] = copies[i].data();
+        planes.strides[i] = paddedWidth;
+    }
+    return planes;
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "convert/source/decoder_threading.h"
+
+// How a run shares the machine between decoding and encoding.
+//
+// Frames are encoded on a pool of `encoders` threads. Large pictures are also decoded on several
+// threads, one more than the encoders, so the decoder keeps working while the run's own thread hands
+// frames on. The run's queue of frames is bounded, so whichever side is faster waits for the other
+// instead of taking its cores.
+struct ThreadBudget {
+    unsigned encoders = 1;
+
+    DecoderThreading Decoding() const { return DecoderThreading{encoders > 1 ? static_cast<int>(encoders) + 1 : 1}; }
+};
+
+// The budget for `threads` threads of encoding (0: one for each of the machine's cores).
+ThreadBudget ThreadBudgetFor(unsigned threads);

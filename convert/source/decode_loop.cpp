@@ -1,0 +1,162 @@
+#include "convert/source/decode_loop.h"
+
+#include "convert/picture/memory_shortage.h"
+#include "convert/picture/picture_limits.h"
+
+#include <algorithm>
+#include <new>
+
+DecodeLoop::DecodeLoop() = default;
+DecodeLoop::~DecodeLoop() = default;
+
+bool DecodeLoop::Start(std::unique_ptr<VideoFile> video, PositionRule& rule, int threads, QString& reason)
+{
+    video_ = std::move(video);
+    rule_ = &rule;
+    packet_.reset(av_packet_alloc());
+    if (!packet_)
+        throw std::bad_alloc();
+    return OpenDecoder(threads, reason);
+}
+
+bool DecodeLoop::OpenDecoder(int threads, QString& reason)
+{
+    const AVStream& stream = video_->Stream();
+    const AVCodec* codec = avcodec_find_decoder(stream.codecpar->codec_id);
+    if (!codec) {
+        reason = QStringLiteral("no decoder for the video codec %1").arg(QString::fromUtf8(avcodec_get_name(stream.codecpar->codec_id)));
+        return false;
+    }
+    int result = 0;
+    for (const int tryThreads : {threads, 1}) {
+        decoder_.reset(avcodec_alloc_context3(codec));
+        if (!decoder_)
+            throw std::bad_alloc();
+        result = avcodec_parameters_to_context(decoder_.get(), stream.codecpar);
+        ThrowIfOutOfMemory(result);
+        if (result < 0)
+            break;
+        decoder_->thread_count = tryThreads;
+        decoder_->pkt_timebase = stream.time_base;
+        // Larger pictures are refused by the decoder itself, before anything of their size is allocated.
+        decoder_->max_pixels = PictureLimits::kMaxPixels;
+        watch_.Attach(*decoder_);
+        result = avcodec_open2(decoder_.get(), codec, nullptr);
+        // Threads that cannot be started (the machine is short of memory) leave decoding on one thread.
+        if (result >= 0 || tryThreads == 1)
+            break;
+    }
+    ThrowIfOutOfMemory(result);
+    if (result < 0) {
+        decoder_.reset();
+        reason = QStringLiteral("the %1 decoder cannot decode this stream").arg(QString::fromUtf8(codec->name));
+        return false;
+    }
+    lateFailures_ = decoder_->active_thread_type & FF_THREAD_FRAME;
+    return true;
+}
+
+int DecodeLoop::DecoderThreads() const
+{
+    return decoder_ && decoder_->active_thread_type != 0 ? std::max(1, decoder_->thread_count) : 1;
+}
+
+bool DecodeLoop::SendNextPacket()
+{
+    if (endSent_)
+        return false;
+    while (true) {
+        const int read = av_read_frame(&video_->Format(), packet_.get());
+        ThrowIfOutOfMemory(read);
+        if (read < 0) {
+            // The end, a truncation or a read error: what was read so far stands.
+            endSent_ = true;
+            const int sent = avcodec_send_packet(decoder_.get(), nullptr);
+            if (sent < 0 && sent != AVERROR_EOF)
+                DecodingFailed();
+            return true;
+        }
+        // An empty packet would read as the end of the stream.
+        if (packet_->stream_index != video_->StreamIndex() || packet_->size <= 0 || !rule_->Takes(*packet_)) {
+            av_packet_unref(packet_.get());
+            continue;
+        }
+        const int sent = avcodec_send_packet(decoder_.get(), packet_.get());
+        rule_->Sent(*packet_);
+        av_packet_unref(packet_.get());
+        // Pictures are always received until the decoder asks for input, so it never answers EAGAIN.
+        if (sent < 0)
+            DecodingFailed();
+        return true;
+    }
+}
+
+void DecodeLoop::DecodingFailed()
+{
+    // Decoders report some allocations that failed inside them as damage (H.264 as invalid data), and
+    // one that asked for an absurd size as a shortage: what tells is whether memory is short now.
+    if (MemoryIsShort())
+        throw std::bad_alloc();
+    if (lateFailures_) {
+        StartOverOnOneThread();
+        return;
+    }
+    // On one thread a failure belongs to the packet just sent.
+    rule_->SentPacketFailed();
+}
+
+void DecodeLoop::StartOverOnOneThread()
+{
+    handedOutThrough_ = lastPicturePosition_;
+    decoder_.reset();
+    const QString path = video_->Path();
+    video_.reset();
+    rule_->StartOver();
+    endSent_ = false;
+    drained_ = false;
+    // The same file opened a moment ago: if it cannot be opened now, it ends here.
+    QString reason;
+    video_ = VideoFile::Open(path, reason);
+    if (!video_ || !OpenDecoder(1, reason)) {
+        drained_ = true;
+        endSent_ = true;
+    }
+}
+
+bool DecodeLoop::DamageOnSeveralThreads(const AVFrame& picture) const
+{
+    return lateFailures_ && (watch_.DamageSeen() || picture.decode_error_flags != 0 || (picture.flags & AV_FRAME_FLAG_CORRUPT));
+}
+
+bool DecodeLoop::Next(AVFrame* into, std::int64_t& position)
+{
+    while (!drained_) {
+        const int received = avcodec_receive_frame(decoder_.get(), into);
+        // A decoder that could not have a picture buffer says at most that a packet failed.
+        if (watch_.OutOfMemory())
+            throw std::bad_alloc();
+        if (received == 0 && DamageOnSeveralThreads(*into)) {
+            av_frame_unref(into);
+            StartOverOnOneThread();
+            continue;
+        }
+        if (received == 0) {
+            position = rule_->PositionOfNextPicture();
+            if (position <= handedOutThrough_) {
+                av_frame_unref(into);
+                continue;
+            }
+            lastPicturePosition_ = position;
+            return true;
+        }
+        if (received == AVERROR_EOF) {
+            drained_ = true;
+        } else if (received == AVERROR(EAGAIN)) {
+            if (!SendNextPacket())
+                drained_ = true;
+        } else {
+            DecodingFailed();
+        }
+    }
+    return false;
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "convert/source/decoder_watch.h"
+#include "convert/source/stream_handles.h"
+#include "convert/source/position_rule.h"
+#include "convert/source/video_file.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+// The stream of one video file, read and decoded in order: its pictures in the order the decoder puts
+// them out, each with the position its rule gives it. The only place that speaks FFmpeg's send/receive
+// protocol.
+//
+// A decoder working on several frames at once reports a failure some packets late, when it can no
+// longer be told which packet failed, and hides damage differently from run to run. So at the first
+// sign of damage the stream is decoded again from its start on one thread, where a failure belongs to
+// the packet just sent, and the pictures already handed out are passed over. Pictures handed out
+// before came from packets decoded before the damaged one, which cannot depend on it. Every run thus
+// gives a damaged file the same pictures at the same positions, whatever the number of threads.
+class DecodeLoop {
+public:
+    DecodeLoop();
+    ~DecodeLoop();
+    DecodeLoop(const DecodeLoop&) = delete;
+    DecodeLoop& operator=(const DecodeLoop&) = delete;
+
+    // Decodes the stream of `video` on `threads` threads, numbering its pictures by `rule`, which must
+    // outlive the loop. False when no decoder can open the stream, with the reason in `reason`. Throws
+    // std::bad_alloc when memory runs out.
+    bool Start(std::unique_ptr<VideoFile> video, PositionRule& rule, int threads, QString& reason);
+
+    // How much of the file has been read, from 0 to 1.
+    double ReadFraction() const { return video_ ? video_->ReadFraction() : 1.0; }
+    // Threads the decoder really works with (1 when it decodes on the caller's thread only).
+    int DecoderThreads() const;
+
+    // The next picture and its position; false once the stream has no more. Throws std::bad_alloc
+    // when memory runs out.
+    bool Next(AVFrame* into, std::int64_t& position);
+
+private:
+    bool OpenDecoder(int threads, QString& reason);
+    // True when the decoder works on several frames at once and has met damage.
+    bool DamageOnSeveralThreads(const AVFrame& picture) const;
+    // Sends the next packet of the stream, or the end of the stream; false when both have been sent.
+    bool SendNextPacket();
+    void DecodingFailed();
+    void StartOverOnOneThread();
+
+    PositionRule* rule_ = nullptr;
+    DecoderWatch watch_;  // before the decoder, whose threads use it until it is freed
+    std::unique_ptr<VideoFile> video_;
+    CodecContextPtr decoder_;
+    PacketPtr packet_;
+    bool lateFailures_ = false;  // failures may surface packets after the one that failed
+
+    std::int64_t lastPicturePosition_ = -1;
+    // After starting over: pictures up to this position were handed out before.
+    std::int64_t handedOutThrough_ = -1;
+    bool endSent_ = false;
+    bool drained_ = false;
+};

@@ -1,0 +1,140 @@
+#include "convert/source/video_frame_source.h"
+
+#include "convert/source/chunk_positions.h"
+#include "convert/source/decode_loop.h"
+#include "convert/picture/decoded_picture.h"
+#include "convert/picture/hdr_signal.h"
+#include "convert/source/stream_colours.h"
+#include "convert/source/picture_positions.h"
+#include "convert/source/video_file.h"
+
+#include <algorithm>
+#include <array>
+
+struct VideoFrameSource::State {
+    std::unique_ptr<PositionRule> rule;
+    DecodeLoop decode;  // after the rule it numbers by
+    bool upright = true;
+    bool toneMap = true;
+    // The stream's display matrix and colours, for pictures that carry none of their own.
+    std::optional<std::array<std::int32_t, 9>> streamMatrix;
+    StreamColours streamColours;
+
+    // The latest picture at or before the asked position.
+    std::shared_ptr<const DecodedPicture> current;
+    std::int64_t currentPosition = -1;
+    // The first picture found beyond the asked position, kept for the next request.
+    FramePtr ahead{av_frame_alloc()};
+    std::int64_t aheadPosition = -1;
+    bool decoderEnded = false;
+
+    void AdvanceTo(std::int64_t position);
+    Orientation OrientationOf(const AVFrame& picture) const;
+};
+
+Orientation VideoFrameSource::State::OrientationOf(const AVFrame& picture) const
+{
+    if (!upright)
+        return {};
+    return OrientationOfPicture(picture, streamMatrix ? streamMatrix->data() : nullptr);
+}
+
+// Makes `current` the last picture at or before `position`, reading no further than needed to know it.
+void VideoFrameSource::State::AdvanceTo(std::int64_t position)
+{
+    while (true) {
+        if (aheadPosition >= 0) {
+            if (aheadPosition > position)
+                return;
+            FramePtr picture(av_frame_alloc());
+            if (!picture)
+                throw std::bad_alloc();
+            av_frame_move_ref(picture.get(), ahead.get());
+            const Orientation orientation = OrientationOf(*picture);
+            const std::optional<HdrSignal> hdr = toneMap ? HdrSignalOf(*picture, streamColours) : std::nullopt;
+            current = std::make_shared<const DecodedPicture>(std::move(picture), orientation, hdr);
+            currentPosition = aheadPosition;
+            aheadPosition = -1;
+        }
+        if (decoderEnded)
+            return;
+        std::int64_t next = -1;
+        if (!decode.Next(ahead.get(), next)) {
+            decoderEnded = true;
+            return;
+        }
+        aheadPosition = next;
+    }
+}
+
+VideoFrameSource::VideoFrameSource() = default;
+VideoFrameSource::~VideoFrameSource() = default;
+
+VideoFrameSource::Status VideoFrameSource::Open(const QString& path, DecoderThreading decoderThreads, PictureLook look)
+{
+    Release();
+    failureReason_.clear();
+    auto state = std::make_unique<State>();
+    if (!state->ahead)
+        throw std::bad_alloc();
+    state->upright = look.upright;
+    state->toneMap = look.toneMap;
+    std::unique_ptr<VideoFile> video = VideoFile::Open(path, failureReason_);
+    if (!video)
+        return Status::FileError;
+    const AVStream& stream = video->Stream();
+    if (const auto* matrix = reinterpret_cast<const std::int32_t*>(av_stream_get_side_data(&stream, AV_PKT_DATA_DISPLAYMATRIX, nullptr))) {
+        state->streamMatrix.emplace();
+        std::copy_n(matrix, 9, state->streamMatrix->begin());
+    }
+    state->streamColours = StreamColoursOf(stream);
+    if (video->NumbersChunks())
+        state->rule = std::make_unique<ChunkPositions>(path, stream);
+    else
+        state->rule = std::make_unique<PicturePositions>();
+    const int threads = decoderThreads.For(stream.codecpar->width, stream.codecpar->height);
+    if (!state->decode.Start(std::move(video), *state->rule, threads, failureReason_))
+        return Status::NoDecompressor;
+    state_ = std::move(state);
+    return Status::Ok;
+}
+
+std::int32_t VideoFrameSource::StartPosition() const { return state_ ? state_->rule->StartPosition() : 0; }
+std::optional<std::int32_t> VideoFrameSource::FrameCount() const
+{
+    return state_ ? state_->rule->Count() : std::optional<std::int32_t>(0);
+}
+int VideoFrameSource::DecoderThreads() const { return state_ ? state_->decode.DecoderThreads() : 1; }
+double VideoFrameSource::ReadFraction() const
+{
+    return !state_ ? 0.0 : state_->decoderEnded ? 1.0 : state_->decode.ReadFraction();
+}
+
+std::shared_ptr<const DecodedPicture> VideoFrameSource::PictureAt(std::int32_t position)
+{
+    if (!state_)
+        return nullptr;
+    State& s = *state_;
+    s.AdvanceTo(position);
+    // Nothing before the first picture, nor past the last position the file holds.
+    if (s.currentPosition < 0 || !s.rule->Holds(position, s.decoderEnded))
+        return nullptr;
+    return s.currentPosition == position || s.rule->RepeatsPictureBefore() ? s.current : nullptr;
+}
+
+bool VideoFrameSource::Exhausted() const
+{
+    return !state_ || (state_->decoderEnded && state_->aheadPosition < 0);
+}
+
+std::optional<std::int64_t> VideoFrameSource::FirstPicturePosition() const
+{
+    if (!state_ || state_->currentPosition >= 0 || state_->aheadPosition < 0)
+        return std::nullopt;
+    return state_->aheadPosition;
+}
+
+void VideoFrameSource::Release()
+{
+    state_.reset();
+}

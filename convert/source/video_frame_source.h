@@ -1,0 +1,69 @@
+#pragma once
+
+#include "convert/source/decoder_threading.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+class DecodedPicture;
+
+// How pictures are made to look as a player shows them.
+struct PictureLook {
+    bool upright = true;  // false: as stored, whatever the display matrix says
+    bool toneMap = true;  // false: HDR pictures converted by their matrix alone, without tone mapping
+};
+
+// The pictures of one video file, of any container FFmpeg reads, decoded picture by picture: the first
+// video stream that is not a cover picture, each picture turned upright by its display matrix and HDR
+// pictures tone-mapped to SDR unless told otherwise. Frames are decoded once, in order, without seeking: positions must be asked for in
+// increasing order. What a position is depends on the container (see ChunkPositions for AVI,
+// PicturePositions for every other).
+class VideoFrameSource {
+public:
+    enum class Status {
+        Ok,
+        FileError,       // missing, not a video, no video stream, unreadable container
+        NoDecompressor,  // no decoder can open the stream
+    };
+
+    VideoFrameSource();
+    ~VideoFrameSource();
+    VideoFrameSource(const VideoFrameSource&) = delete;
+    VideoFrameSource& operator=(const VideoFrameSource&) = delete;
+
+    // Decodes on the threads `threads` gives pictures of the stream's size, made to look as `look` says.
+    // Throws std::bad_alloc when memory runs out, as every member may.
+    Status Open(const QString& path, DecoderThreading threads = {}, PictureLook look = {});
+    // Why the last Open failed, in words for a user ("not a video file", "no decoder for ...").
+    const QString& FailureReason() const { return failureReason_; }
+
+    std::int32_t StartPosition() const;
+    // How many positions the container announces (AVI's header); none when pictures are counted only
+    // as they come.
+    std::optional<std::int32_t> FrameCount() const;
+    // Threads the decoder really works with.
+    int DecoderThreads() const;
+    // How much of the file has been read so far, from 0 to 1.
+    double ReadFraction() const;
+
+    // The picture at `position`, or null when that position has no picture.
+    std::shared_ptr<const DecodedPicture> PictureAt(std::int32_t position);
+    // True once the last picture has been read: a position that then has no picture is past the last
+    // one the file holds, and so is every later one.
+    bool Exhausted() const;
+    // While no position has had a picture yet: where the first picture belongs, once a request has
+    // found it. Every position before it has none, so a caller can skip them at once (an AVI header
+    // may number its first chunk far beyond 0).
+    std::optional<std::int64_t> FirstPicturePosition() const;
+
+    // Releases the decoder and the file; the source can then be opened again.
+    void Release();
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+    QString failureReason_;
+};

@@ -1,0 +1,260 @@
+// The run's checks, messages, progress texts, names and failure handling, driven through its host interface.
+#include "support/avi_patch.h"
+#include "support/input_fingerprints.h"
+#include "support/media_tools.h"
+#include "support/recording_host.h"
+
+#include "common/error_report.h"
+#include "common/failure.h"
+#include "convert/run/conversion_run.h"
+#include "convert/run/frame_limit.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kFileError = QStringLiteral("There was an error working with the file:\r\n");
+
+class ConversionRunTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        output = std::make_unique<QTemporaryDir>();
+        host.outputFolder = output->path();
+    }
+
+    // A 25-frame MJPEG video under `name` in the inputs folder.
+    QString Video(const QString& name, int frames = 25)
+    {
+        const QString path = inputs.filePath(name);
+        if (!QFile::exists(path))
+            MakeVideo(path, {"-f", "lavfi", "-i", "testsrc2=size=96x64:rate=25", "-frames:v", QString::number(frames), "-c:v", "mjpeg", "-f", "avi"});
+        return path;
+    }
+
+    // Every run must leave its inputs as they were.
+    ConversionRun::Outcome Run()
+    {
+        const InputFingerprints before(host.items);
+        const ConversionRun::Outcome outcome = ConversionRun::Execute(host, converting);
+        EXPECT_EQ(before.Changed(), QStringList{});
+        return outcome;
+    }
+    QStringList Written() const { return QDir(output->path()).entryList(QDir::Files, QDir::Name); }
+
+    QTemporaryDir inputs;
+    std::unique_ptr<QTemporaryDir> output;
+    RecordingHost host;
+    std::atomic<bool> converting{false};
+};
+
+TEST_F(ConversionRunTest, EmptyListSaysSoAndNothingElse)
+{
+    const auto outcome = Run();
+    EXPECT_EQ(host.messages, QStringList{"No files added."});
+    EXPECT_EQ(host.busyChanges, 0);
+    EXPECT_EQ(outcome.framesWritten, 0);
+    EXPECT_FALSE(converting);
+}
+
+TEST_F(ConversionRunTest, MissingOutputFolderSaysSoBeforeAnyWork)
+{
+    host.items = {Video("clip.avi")};
+    host.outputFolder = output->filePath("gone");
+    Run();
+    EXPECT_EQ(host.messages, QStringList{"Folder does not exist. Please select another folder."});
+    EXPECT_TRUE(host.files.isEmpty());
+    EXPECT_FALSE(converting);
+}
+
+TEST_F(ConversionRunTest, TenOfTwentyFiveFramesAreTheFirstTenWithProgressTexts)
+{
+    host.items = {Video("clip.avi")};
+    host.frameChoice = "Save every 10 frames in AVI as JPG";
+    const auto outcome = Run();
+
+    QStringList expected;
+    for (int i = 0; i < 10; ++i)
+        expected << QStringLiteral("clip_%1.bmp").arg(i);
+    expected.sort();
+    EXPECT_EQ(Written(), expected);
+    EXPECT_EQ(outcome.framesWritten, 10);
+    EXPECT_EQ(host.frames.size(), 11);
+    EXPECT_EQ(host.frames.first(), "Frames Processed: 1 of 10 frame(s)");
+    EXPECT_EQ(host.frames.value(9), "Frames Processed: 10 of 10 frame(s)");
+    EXPECT_EQ(host.files, (QStringList{"Processing: clip.avi", "Progress Bar 1"}));
+    EXPECT_EQ(host.frames.last(), "Progress Bar 2");
+    EXPECT_EQ(host.filesValue, 0);
+    EXPECT_EQ(host.framesValue, 0);
+    EXPECT_EQ(host.messages, QStringList{"Done."});
+    EXPECT_FALSE(host.busy);
+    EXPECT_TRUE(host.prompts.isEmpty());
+    EXPECT_GE(host.previewsShown, 1);
+}
+
+TEST_F(ConversionRunTest, XPromptAnswersSetTheLimit)
+{
+    struct Case {
+        std::optional<QString> answer;
+        int frames;
+    };
+    const Case cases[] = {{std::nullopt, 0}, {"", 0}, {"abc", 0}, {"0", 0}, {"-4", 0}, {"2.5", 2}, {"3.5", 4},
+        {" 3 ", 3}, {"1e1", 10}, {"400", 25}};
+    const QString video = Video("clip.avi");
+    for (const Case& c : cases) {
+        SetUp();
+        host = RecordingHost{};
+        host.outputFolder = output->path();
+        host.items = {video};
+        host.frameChoice = FrameLimit::kEveryX;
+        host.xAnswer = c.answer;
+        const auto outcome = Run();
+        const QString label = c.answer.value_or("<cancel>");
+        EXPECT_EQ(host.prompts, QStringList{"Enter x:|Enter x|10"}) << label.toStdString();
+        EXPECT_EQ(outcome.framesWritten, c.frames) << label.toStdString();
+        EXPECT_EQ(Written().size(), c.frames) << label.toStdString();
+        EXPECT_EQ(host.messages.last(), c.frames ? "Done." : "Failed to convert to JPG.") << label.toStdString();
+    }
+}
+
+TEST_F(ConversionRunTest, BrokenInputsNeverCrashOrHang)
+{
+    // Each: how the file is made, and the message the run shows for it (empty: only the final one).
+    const QString zeroBytes = inputs.filePath("zero.avi");
+    QFile(zeroBytes).open(QIODevice::WriteOnly);
+    const QString randomBytes = inputs.filePath("random.avi");
+    {
+        QFile file(randomBytes);
+        file.open(QIODevice::WriteOnly);
+        std::uint32_t state = 12345;
+        QByteArray noise(200000, Qt::Uninitialized);
+        for (char& c : noise)
+            c = char((state = state * 1664525u + 1013904223u) >> 24);
+        file.write("RIFF");
+        file.write(noise);
+    }
+    const QString folder = inputs.filePath("folder.avi");
+    QDir(inputs.path()).mkdir("folder.avi");
+    // A still image is no video, whatever its name.
+    const QString notAvi = inputs.filePath("movie.avi");
+    MakeVideo(inputs.filePath("still.png"), {"-f", "lavfi", "-i", "testsrc2=size=64x48", "-frames:v", "1"});
+    QFile::rename(inputs.filePath("still.png"), notAvi);
+    const QString audioOnly = inputs.filePath("audio.avi");
+    MakeVideo(audioOnly, {"-f", "lavfi", "-i", "sine=duration=0.5", "-c:a", "pcm_s16le"});
+    const QString missing = inputs.filePath("missing.avi");
+    const QString throughAFile = notAvi + "/inner.avi";
+
+    host.items = {zeroBytes, randomBytes, folder, notAvi, audioOnly, missing, throughAFile};
+    const auto outcome = Run();
+    EXPECT_EQ(host.messages, (QStringList{kFileError + zeroBytes, kFileError + randomBytes, kFileError + folder,
+                                 kFileError + notAvi, kFileError + audioOnly, kFileError + missing,
+                                 kFileError + throughAFile, "Failed to convert to JPG."}));
+    EXPECT_EQ(host.files.value(5), "Processing: missing.avi");
+    EXPECT_EQ(outcome.framesWritten, 0);
+    EXPECT_TRUE(Written().isEmpty());
+}
+
+TEST_F(ConversionRunTest, StreamWithoutDecoderSaysSoOnce)
+{
+    const QString video = Video("unknown.avi", 3);
+    AviPatch patch(video);
+    patch.ReplaceFourcc("MJPG", "QZQZ");
+    patch.Save();
+    host.items = {video};
+    Run();
+    EXPECT_EQ(host.messages, (QStringList{"No suitable decompressor found for this video stream", "Failed to convert to JPG."}));
+}
+
+TEST_F(ConversionRunTest, StemsDropOnlyTheLastExtensionAndNeverCollide)
+{
+    QDir(inputs.path()).mkdir("other");
+    const QString first = Video("clip.avi", 2);
+    const QString second = inputs.filePath("other/clip.avi");
+    QFile::copy(first, second);
+    host.items = {first, second, first, Video("clip.part1.avi", 1), Video("noext", 1)};
+    Run();
+    EXPECT_EQ(Written(), (QStringList{"clip (2)_0.bmp", "clip (2)_1.bmp", "clip (3)_0.bmp", "clip (3)_1.bmp",
+                             "clip.part1_0.bmp", "clip_0.bmp", "clip_1.bmp", "noext_0.bmp"}));
+}
+
+TEST_F(ConversionRunTest, FailingStatementIsReportedWithItsLabelAndTheRunGoesOn)
+{
+    host.items = {Video("clip.avi", 3)};
+    int failures = 1;
+    host.beforeRead = [&](const char* member) {
+        if (QByteArray(member) == "Quality" && failures-- > 0)
+            throw Failure(13, "Type mismatch");
+    };
+    const auto outcome = Run();
+    EXPECT_EQ(host.reports, QStringList{ErrorReport::Compose("Type mismatch", ErrorReport::kConversionRun, 254)});
+    EXPECT_EQ(host.reports.value(0),
+        "Type mismatch\r\nin FRAMEVIS2021/08/31.Form1.PushButton2_Click at line 254\r\r"
+        "Please email screenshot of this message to support@stillpress.org");
+    EXPECT_EQ(outcome.framesWritten, 3);
+    EXPECT_EQ(host.messages, QStringList{"Done."});
+}
+
+TEST_F(ConversionRunTest, FrameThatCannotBeWrittenIsReportedOnceAndNotCounted)
+{
+    host.items = {Video("clip.avi", 5)};
+    QDir(output->path()).mkdir("clip_3.bmp");  // the name is taken by a folder
+    const auto outcome = Run();
+    ASSERT_EQ(host.reports.size(), 1);
+    EXPECT_TRUE(host.reports[0].startsWith("Cannot save the image. ")) << host.reports[0].toStdString();
+    EXPECT_TRUE(host.reports[0].contains(output->filePath("clip_3.bmp"))) << host.reports[0].toStdString();
+    EXPECT_TRUE(host.reports[0].contains("at line 246"));
+    EXPECT_EQ(outcome.framesWritten, 4);
+    EXPECT_EQ(Written(), (QStringList{"clip_0.bmp", "clip_1.bmp", "clip_2.bmp", "clip_4.bmp"}));
+    EXPECT_EQ(host.messages, QStringList{"Done."});
+}
+
+TEST_F(ConversionRunTest, OutputFolderMovedAwayMidRunIsReportedOnceAndEndsTheRun)
+{
+    host.items = {Video("clip.avi", 12), Video("later.avi", 3)};
+    int frames = 0;
+    host.beforeRead = [&](const char* member) {
+        if (QByteArray(member) == "Format" && ++frames == 4)
+            QDir().rename(output->path(), output->path() + "-gone");
+    };
+    const auto outcome = Run();
+    QDir(output->path() + "-gone").removeRecursively();
+    // Frames already with an encoder when the folder went may still have been written; none after.
+    EXPECT_LE(outcome.framesWritten, 3);
+    ASSERT_EQ(host.reports.size(), 1) << host.reports.join('\n').toStdString();
+    EXPECT_TRUE(host.reports[0].contains(".bmp: No such file or directory\r\n")) << host.reports[0].toStdString();
+    EXPECT_EQ(host.messages, QStringList{"The run did not finish: images cannot be saved in the output folder."});
+    EXPECT_FALSE(host.files.contains("Processing: later.avi"));
+    EXPECT_FALSE(QDir(output->path()).exists());
+}
+
+TEST_F(ConversionRunTest, SecondRunWhileOneIsInProgressDoesNothing)
+{
+    converting = true;
+    host.items = {Video("clip.avi", 2)};
+    const auto outcome = Run();
+    EXPECT_FALSE(outcome.started);
+    EXPECT_TRUE(host.messages.isEmpty());
+    EXPECT_TRUE(Written().isEmpty());
+}
+
+TEST_F(ConversionRunTest, StopLeavesNoPartialFilesAndShowsNothing)
+{
+    host.items = {Video("clip.avi", 25), Video("more.avi", 25)};
+    int frames = 0;
+    host.beforeRead = [&](const char* member) {
+        if (QByteArray(member) == "Format")
+            host.stop = ++frames >= 5;
+    };
+    Run();
+    EXPECT_TRUE(host.messages.isEmpty());
+    EXPECT_LT(Written().size(), 25);  // stopped within the first video
+    for (const QString& name : QDir(output->path()).entryList(QDir::Files))
+        EXPECT_TRUE(name.endsWith(".bmp")) << name.toStdString();
+    EXPECT_FALSE(converting);
+}
+
+}  // namespace
