@@ -29,31 +29,13 @@ QByteArray BgrRows(const QString& path)
 
 }  // namespace
 
-class ConversionFlowTest : public QObject {
+class ConversionFlowTest : public ConversionWindowTest {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        bench_.emplace();
-        QVERIFY(bench_->programFolder.isValid());
-        QVERIFY(work_.emplace().isValid());
-        QVERIFY(QDir(work_->path()).mkdir("videos"));
-        QVERIFY(QDir(work_->path()).mkdir("frames"));
-        form_ = &bench_->OpenWindow();
-    }
-
-    void cleanup()
-    {
-        QVERIFY2(bench_->UnexpectedDialogs().isEmpty(), qPrintable(bench_->UnexpectedDialogs()));
-        form_ = nullptr;
-        bench_.reset();
-        work_.reset();
-    }
-
     void wholeUserFlowConvertsTwoVideosToPng()
     {
-        const QString videos = work_->filePath("videos");
+        const QString videos = Videos();
         MakeVideo(videos + "/clip one.avi", {"-f", "lavfi", "-i", "testsrc2=size=640x480:rate=10", "-frames:v", "15", "-c:v", "mjpeg"});
         MakeVideo(videos + "/second.avi",
             {"-f", "lavfi", "-i", "testsrc2=size=320x240:rate=10", "-frames:v", "15", "-c:v", "rawvideo", "-pix_fmt", "bgr24"});
@@ -68,7 +50,7 @@ private slots:
         c.Combo1->setFocus();
         QTest::keyClick(c.Combo1, Qt::Key_Down);
         QCOMPARE(c.Combo1->currentText(), QStringLiteral("Save every 10 frames in AVI as JPG"));
-        const QString frames = work_->filePath("frames");
+        const QString frames = Frames();
         bench_->answerer.Queue(ModalAnswerer::PickFolder(frames));
         QTest::mouseClick(c.PushButton7, Qt::LeftButton);
         QVERIFY(bench_->answerer.WaitUntilAnswered());
@@ -133,13 +115,13 @@ private slots:
 
     void xPromptAsksForTheFrameCount()
     {
-        const QString videos = work_->filePath("videos");
+        const QString videos = Videos();
         MakeVideo(videos + "/short.avi", {"-f", "lavfi", "-i", "testsrc2=size=64x48:rate=10", "-frames:v", "15", "-c:v", "mjpeg"});
         const Form1Controls& c = ControlsOf(*form_);
         c.ListView1->Append(QDir::toNativeSeparators(videos + "/short.avi"));
         c.Combo1->setCurrentIndex(4);
         QTest::mouseClick(c.OptionButton(1), Qt::LeftButton);
-        c.Text1->setText(work_->filePath("frames"));
+        c.Text1->setText(Frames());
 
         QString title;
         QString label;
@@ -161,13 +143,13 @@ private slots:
         QCOMPARE(label, QStringLiteral("Enter x:"));
         QCOMPARE(offered, QStringLiteral("10"));
         QCOMPARE(bench_->answerer.MessageBoxes().front().text, QStringLiteral("Done."));
-        QCOMPARE(FilesIn(work_->filePath("frames")), NumberedNames("short", 2, "bmp"));  // 2.5 rounds to even
+        QCOMPARE(FilesIn(Frames()), NumberedNames("short", 2, "bmp"));  // 2.5 rounds to even
     }
 
     void entriesMovedWhileARunIsInProgressAreTakenInTheirNewOrder()
     {
         // Two videos with the same stem: the one converted first keeps it, the second gets " (2)".
-        const QString videos = work_->filePath("videos");
+        const QString videos = Videos();
         QVERIFY(QDir(videos).mkpath("three"));
         QVERIFY(QDir(videos).mkpath("five"));
         MakeVideo(videos + "/three/clip.avi", {"-f", "lavfi", "-i", "testsrc2=size=64x48:rate=10", "-frames:v", "3", "-c:v", "mjpeg"});
@@ -177,7 +159,7 @@ private slots:
         c.ListView1->Append(QDir::toNativeSeparators(videos + "/five/clip.avi"));
         c.Combo1->setCurrentIndex(4);
         QTest::mouseClick(c.OptionButton(1), Qt::LeftButton);
-        c.Text1->setText(work_->filePath("frames"));
+        c.Text1->setText(Frames());
 
         // The run waits for x; meanwhile the user carries the second entry above the first.
         bench_->answerer.Queue([&](QWidget* dialog) {
@@ -200,14 +182,14 @@ private slots:
         QCOMPARE(bench_->answerer.MessageBoxes().back().text, QStringLiteral("Done."));
         QStringList expected = NumberedNames("clip", 5, "bmp") + NumberedNames("clip (2)", 3, "bmp");
         expected.sort();
-        QCOMPARE(FilesIn(work_->filePath("frames")), expected);
+        QCOMPARE(FilesIn(Frames()), expected);
     }
 
     void aFrameThatCannotBeWrittenIsReportedAndTheRunGoesOn()
     {
-        const QString videos = work_->filePath("videos");
+        const QString videos = Videos();
         MakeVideo(videos + "/a.avi", {"-f", "lavfi", "-i", "testsrc2=size=64x48:rate=10", "-frames:v", "5", "-c:v", "mjpeg"});
-        const QString frames = work_->filePath("frames");
+        const QString frames = Frames();
         QVERIFY(QDir(frames).mkdir("a_3.bmp"));  // a folder where the fourth frame's file would go
         const Form1Controls& c = ControlsOf(*form_);
         c.ListView1->Append(QDir::toNativeSeparators(videos + "/a.avi"));
@@ -236,11 +218,11 @@ private slots:
 
     void startWhileARunIsInProgressAsksToStopAndNoLetsItFinish()
     {
-        const QString videos = work_->filePath("videos");
+        const QString videos = Videos();
         MakeVideo(videos + "/a.avi", {"-f", "lavfi", "-i", "testsrc2=size=64x48:rate=10", "-frames:v", "15", "-c:v", "mjpeg"});
         const Form1Controls& c = ControlsOf(*form_);
         c.ListView1->Append(QDir::toNativeSeparators(videos + "/a.avi"));
-        c.Text1->setText(work_->filePath("frames"));
+        c.Text1->setText(Frames());
         QTest::mouseClick(c.OptionButton(1), Qt::LeftButton);
 
         QStringList question;
@@ -261,17 +243,17 @@ private slots:
         QCOMPARE(bench_->answerer.MessageBoxes().size(), std::size_t{1});
         QCOMPARE(bench_->answerer.MessageBoxes().front().text, QStringLiteral("Done."));
         QVERIFY(!QTest::qWaitFor([&] { return bench_->answerer.MessageBoxes().size() > 1; }, 300));  // no second run
-        QCOMPARE(FilesIn(work_->filePath("frames")), NumberedNames("a", 15, "bmp"));
+        QCOMPARE(FilesIn(Frames()), NumberedNames("a", 15, "bmp"));
     }
 
     void closingTheWindowStopsARunAtOnce()
     {
-        const QString videos = work_->filePath("videos");
+        const QString videos = Videos();
         MakeVideo(videos + "/long.avi",
             {"-f", "lavfi", "-i", "testsrc2=size=320x240:rate=25", "-frames:v", "1500", "-c:v", "mjpeg", "-q:v", "5"});
         const Form1Controls& c = ControlsOf(*form_);
         c.ListView1->Append(QDir::toNativeSeparators(videos + "/long.avi"));
-        c.Text1->setText(work_->filePath("frames"));
+        c.Text1->setText(Frames());
         QTest::mouseClick(c.OptionButton(5), Qt::LeftButton);
 
         QTest::mouseClick(c.PushButton2, Qt::LeftButton);
@@ -282,19 +264,19 @@ private slots:
 
         // The run's thread has ended when close returns: no file appears after that, and no final message.
         QVERIFY(!form_->IsConverting());
-        const QStringList written = FilesIn(work_->filePath("frames"));
-        QVERIFY(!QTest::qWaitFor([&] { return FilesIn(work_->filePath("frames")) != written; }, 300));
+        const QStringList written = FilesIn(Frames());
+        QVERIFY(!QTest::qWaitFor([&] { return FilesIn(Frames()) != written; }, 300));
         QVERIFY2(written.size() < 1500, qPrintable(QString::number(written.size())));
         QVERIFY(bench_->answerer.MessageBoxes().empty());
     }
 
     void closingTheWindowWhileThePromptIsOpenEndsTheRun()
     {
-        const QString videos = work_->filePath("videos");
+        const QString videos = Videos();
         MakeVideo(videos + "/a.avi", {"-f", "lavfi", "-i", "testsrc2=size=64x48:rate=10", "-frames:v", "15", "-c:v", "mjpeg"});
         const Form1Controls& c = ControlsOf(*form_);
         c.ListView1->Append(QDir::toNativeSeparators(videos + "/a.avi"));
-        c.Text1->setText(work_->filePath("frames"));
+        c.Text1->setText(Frames());
         c.Combo1->setCurrentIndex(4);
 
         bool convertingAfterClose = true;
@@ -308,13 +290,10 @@ private slots:
         QVERIFY(bench_->answerer.WaitUntilAnswered(60000));
         QVERIFY(!convertingAfterClose);
         QVERIFY(bench_->answerer.MessageBoxes().empty());
-        QVERIFY(FilesIn(work_->filePath("frames")).isEmpty());
+        QVERIFY(FilesIn(Frames()).isEmpty());
     }
 
 private:
-    std::optional<WindowBench> bench_;
-    std::optional<QTemporaryDir> work_;
-    Form1* form_ = nullptr;
 };
 
 QTEST_MAIN(ConversionFlowTest)

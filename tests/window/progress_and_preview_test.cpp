@@ -1,5 +1,5 @@
 // The hand-over of progress from a run's thread to the window, and the live preview's picture.
-#include "convert/packed_dib.h"
+#include "convert/picture/packed_dib.h"
 #include "window/frame_preview.h"
 #include "window/progress_relay.h"
 

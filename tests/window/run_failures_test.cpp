@@ -26,27 +26,14 @@ const QString kHideFileMessages = QStringLiteral("Don't show messages about othe
 
 }  // namespace
 
-class RunFailuresTest : public QObject {
+class RunFailuresTest : public ConversionWindowTest {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        bench_.emplace();
-        QVERIFY(bench_->programFolder.isValid());
-        QVERIFY(work_.emplace().isValid());
-        QVERIFY(QDir(work_->path()).mkdir("videos"));
-        QVERIFY(QDir(work_->path()).mkdir("frames"));
-        form_ = &bench_->OpenWindow();
-    }
-
     void cleanup()
     {
-        QVERIFY2(bench_->UnexpectedDialogs().isEmpty(), qPrintable(bench_->UnexpectedDialogs()));
-        form_ = nullptr;
         mount_.reset();
-        bench_.reset();
-        work_.reset();
+        CloseBench();
     }
 
     // Also the measure for a thousand frames onto a full disk: how many dialogs, and what is left.
@@ -56,7 +43,7 @@ private slots:
         mount_ = ScratchMount::SmallDisk(Frames(), 2 * 1024 * 1024, why);
         if (!mount_)
             QSKIP(qPrintable("a small disk needs a tmpfs mount: " + why));
-        ListVideo(Video("long.avi", 1000));
+        ListVideos({Video("long.avi", 1000)}, 1);
         AnswerReportAndEnd();
         QTest::mouseClick(ControlsOf(*form_).PushButton2, Qt::LeftButton);
         QVERIFY(bench_->answerer.WaitUntilAnswered(120000));
@@ -82,7 +69,7 @@ private slots:
             if (!ScratchMount::SmallDisk(probe.path(), 64 * 1024, why))
                 QSKIP(qPrintable("a read-only folder for root needs a mount: " + why));
         }
-        ListVideo(Video("long.avi", 1500));
+        ListVideos({Video("long.avi", 1500)}, 1);
         AnswerReportAndEnd();
         QTest::mouseClick(ControlsOf(*form_).PushButton2, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(FilesIn(Frames()).size() >= 3, 60000);
@@ -98,7 +85,7 @@ private slots:
 
     void folderRemovedMidRunShowsOneReport()
     {
-        ListVideo(Video("long.avi", 1500));
+        ListVideos({Video("long.avi", 1500)}, 1);
         AnswerReportAndEnd();
         QTest::mouseClick(ControlsOf(*form_).PushButton2, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(FilesIn(Frames()).size() >= 3, 60000);
@@ -114,14 +101,14 @@ private slots:
         const Form1Controls& c = ControlsOf(*form_);
         QStringList broken;
         for (int i = 0; i < 200; ++i) {
-            broken << work_->filePath(QStringLiteral("videos/broken %1.avi").arg(i, 3, 10, QLatin1Char('0')));
+            broken << Videos() + QStringLiteral("/broken %1.avi").arg(i, 3, 10, QLatin1Char('0'));
             QFile file(broken.back());
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write("not a video");
         }
         for (const QString& path : std::as_const(broken))
             c.ListView1->Append(QDir::toNativeSeparators(path));
-        ListVideo(Video("good.avi", 3));
+        ListVideos({Video("good.avi", 3)}, 1);
 
         bench_->answerer.Queue(bench_->answerer.TickAndClickOk());
         bench_->answerer.Queue(bench_->answerer.ClickOk());
@@ -144,10 +131,10 @@ private slots:
     void unreadableFilesLeftUntickedAreEachShownAndTheLastOffersNoChoice()
     {
         const Form1Controls& c = ControlsOf(*form_);
-        ListVideo(Video("good.avi", 2));
+        ListVideos({Video("good.avi", 2)}, 1);
         QStringList broken;
         for (const char* name : {"first.avi", "last.avi"}) {
-            broken << work_->filePath(QStringLiteral("videos/") + name);
+            broken << Videos() + "/" + name;
             QFile file(broken.back());
             QVERIFY(file.open(QIODevice::WriteOnly));
             c.ListView1->Append(QDir::toNativeSeparators(broken.back()));
@@ -170,7 +157,6 @@ private:
     static constexpr int kWidth = 160;
     static constexpr int kHeight = 120;
 
-    QString Frames() const { return work_->filePath("frames"); }
     static int LastFrameNumber(const QStringList& images)
     {
         int last = -1;
@@ -180,18 +166,10 @@ private:
     }
     QString Video(const QString& name, int frames) const
     {
-        const QString path = work_->filePath("videos/" + name);
+        const QString path = Videos() + "/" + name;
         MakeVideo(path, {"-f", "lavfi", "-i", QStringLiteral("testsrc2=size=%1x%2:rate=25").arg(kWidth).arg(kHeight),
                             "-frames:v", QString::number(frames), "-c:v", "mjpeg", "-q:v", "5"});
         return path;
-    }
-    // The video in the list, BMP chosen, and the frames folder as output.
-    void ListVideo(const QString& video)
-    {
-        const Form1Controls& c = ControlsOf(*form_);
-        c.ListView1->Append(QDir::toNativeSeparators(video));
-        c.Text1->setText(Frames());
-        QTest::mouseClick(c.OptionButton(1), Qt::LeftButton);
     }
     // The report and the end message, with what the bars read under the end message.
     void AnswerReportAndEnd()
@@ -233,11 +211,8 @@ private:
         QCOMPARE(IncompleteImages(Frames(), "bmp", kWidth, kHeight), QStringList{});
     }
 
-    std::optional<WindowBench> bench_;
-    std::optional<QTemporaryDir> work_;
     std::optional<ScratchMount> mount_;  // over the frames folder
     QStringList barsAtTheEnd_;
-    Form1* form_ = nullptr;
 };
 
 QTEST_MAIN(RunFailuresTest)

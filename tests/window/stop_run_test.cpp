@@ -47,28 +47,15 @@ static std::optional<QString> SettledText(const TextProgressBar& bar)
     return settled ? std::optional<QString>(text) : std::nullopt;
 }
 
-class StopRunTest : public QObject {
+class StopRunTest : public ConversionWindowTest {
     Q_OBJECT
 
 private slots:
     void init()
     {
-        bench_.emplace();
-        QVERIFY(bench_->programFolder.isValid());
-        QVERIFY(work_.emplace().isValid());
-        QVERIFY(QDir(work_->path()).mkdir("videos"));
-        QVERIFY(QDir(work_->path()).mkdir("frames"));
-        form_ = &bench_->OpenWindow();
+        OpenBench();
         form_->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(form_));
-    }
-
-    void cleanup()
-    {
-        QVERIFY2(bench_->UnexpectedDialogs().isEmpty(), qPrintable(bench_->UnexpectedDialogs()));
-        form_ = nullptr;
-        bench_.reset();
-        work_.reset();
     }
 
     void yesKeepsExactlyTheFramesShownEachWhole()
@@ -175,7 +162,7 @@ private slots:
     void aRunWaitingOnItsOwnMessageStopsAfterIt()
     {
         const Form1Controls& c = ControlsOf(*form_);
-        const QString broken = work_->filePath("videos/broken.avi");
+        const QString broken = Videos() + "/broken.avi";
         QFile file(broken);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("not a video");
@@ -220,34 +207,21 @@ private:
     static constexpr int kWidth = 320;
     static constexpr int kHeight = 240;
 
-    QString Frames() const { return work_->filePath("frames"); }
     // A video long enough that the run is still busy when the user acts, whatever the machine.
     QString LongVideo(const QString& name) const
     {
-        const QString path = work_->filePath("videos/" + name);
+        const QString path = Videos() + "/" + name;
         MakeVideo(path, {"-f", "lavfi", "-i", QStringLiteral("testsrc2=size=%1x%2:rate=25").arg(kWidth).arg(kHeight),
                             "-frames:v", "1500", "-c:v", "mjpeg", "-q:v", "5"});
         return path;
     }
     QString ShortVideo(const QString& name) const
     {
-        const QString path = work_->filePath("videos/" + name);
+        const QString path = Videos() + "/" + name;
         MakeVideo(path, {"-f", "lavfi", "-i", "testsrc2=size=64x48:rate=10", "-frames:v", "5", "-c:v", "mjpeg"});
         return path;
     }
-    // The videos in the list, the format option `format` chosen, and the frames folder as output.
-    void ListVideos(const QStringList& videos, int format)
-    {
-        const Form1Controls& c = ControlsOf(*form_);
-        for (const QString& video : videos)
-            c.ListView1->Append(QDir::toNativeSeparators(video));
-        c.Text1->setText(Frames());
-        QTest::mouseClick(c.OptionButton(format), Qt::LeftButton);
-    }
 
-    std::optional<WindowBench> bench_;
-    std::optional<QTemporaryDir> work_;
-    Form1* form_ = nullptr;
 };
 
 QTEST_MAIN(StopRunTest)

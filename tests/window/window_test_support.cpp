@@ -224,3 +224,30 @@ QStringList NumberedNames(const QString& stem, int count, const QString& extensi
     names.sort();
     return names;
 }
+
+void ConversionWindowTest::OpenBench()
+{
+    bench_.emplace();
+    QVERIFY(bench_->programFolder.isValid());
+    QVERIFY(work_.emplace().isValid());
+    QVERIFY(QDir(work_->path()).mkdir(QStringLiteral("videos")));
+    QVERIFY(QDir(work_->path()).mkdir(QStringLiteral("frames")));
+    form_ = &bench_->OpenWindow();
+}
+
+void ConversionWindowTest::CloseBench()
+{
+    QVERIFY2(bench_->UnexpectedDialogs().isEmpty(), qPrintable(bench_->UnexpectedDialogs()));
+    form_ = nullptr;
+    bench_.reset();
+    work_.reset();
+}
+
+void ConversionWindowTest::ListVideos(const QStringList& videos, int format)
+{
+    const Form1Controls& c = ControlsOf(*form_);
+    for (const QString& video : videos)
+        c.ListView1->Append(QDir::toNativeSeparators(video));
+    c.Text1->setText(Frames());
+    QTest::mouseClick(c.OptionButton(format), Qt::LeftButton);
+}

@@ -17,6 +17,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QFileDialog;
@@ -102,6 +103,32 @@ public:
 
 private:
     std::unique_ptr<Form1> window_;  // last: closed before the rest goes
+};
+
+// A test that runs conversions from the window: for each test, a bench with the window opened, and a
+// work folder holding "videos" and "frames"; at each test's end, no dialog may have come unanswered.
+class ConversionWindowTest : public QObject {
+    Q_OBJECT
+
+protected:
+    // The set-up and clean-up of one test, for a test class whose own init() or cleanup() does more.
+    void OpenBench();
+    void CloseBench();
+
+    QString Videos() const { return work_->filePath(QStringLiteral("videos")); }
+    QString Frames() const { return work_->filePath(QStringLiteral("frames")); }
+    // The videos in the list, the format option numbered `format` chosen, and the frames folder as output.
+    void ListVideos(const QStringList& videos, int format);
+
+    std::optional<WindowBench> bench_;
+    Form1* form_ = nullptr;
+
+private slots:
+    void init() { OpenBench(); }
+    void cleanup() { CloseBench(); }
+
+private:
+    std::optional<QTemporaryDir> work_;
 };
 
 // The shipped resources (skin, cursor) in the source tree.
