@@ -2,6 +2,8 @@
 
 #include "convert/run/frame_limit.h"
 
+#include <limits>
+
 namespace {
 
 bool IsOption(const QString& argument)
@@ -74,26 +76,106 @@ bool AddFileList(CommandLine& line, const QString& value, QString&)
     return true;
 }
 
+// The rule options: one of them at the most.
+bool SetRule(CommandLine& line, FrameSelection::Rule rule, const char* name, QString& error)
+{
+    static const char* const kRuleOptions[] = {"", "--every", "--interval", "--spread", "--keyframes"};
+    if (line.selection.rule != FrameSelection::Rule::EveryFrame) {
+        error = QStringLiteral("%1 cannot be given with %2: choose one rule")
+                    .arg(QLatin1String(name), QLatin1String(kRuleOptions[static_cast<int>(line.selection.rule)]));
+        return false;
+    }
+    line.selection.rule = rule;
+    return true;
+}
+
+bool SetCount(CommandLine& line, FrameSelection::Rule rule, const char* name, const QString& value, QString& error)
+{
+    bool isNumber = false;
+    const int count = value.toInt(&isNumber);
+    if (!isNumber || count < 1 || value.startsWith(QLatin1Char('+'))) {
+        error = QStringLiteral("%1 takes a whole number from 1 to %2, not \"%3\"")
+                    .arg(QLatin1String(name)).arg(std::numeric_limits<int>::max()).arg(value);
+        return false;
+    }
+    line.selection.count = count;
+    return SetRule(line, rule, name, error);
+}
+
+std::optional<Seconds> TimeOf(const char* name, const QString& value, QString& error)
+{
+    const std::optional<Seconds> time = Seconds::Parse(value);
+    if (!time) {
+        error = QStringLiteral("%1 takes seconds (90, 12.5) or [h:]mm:ss[.fff] (1:30, 1:02:03.5), with at most "
+                               "nine decimals, not \"%2\"").arg(QLatin1String(name), value);
+    }
+    return time;
+}
+
+bool SetEvery(CommandLine& line, const QString& value, QString& error)
+{
+    return SetCount(line, FrameSelection::Rule::EveryNth, "--every", value, error);
+}
+
+bool SetSpread(CommandLine& line, const QString& value, QString& error)
+{
+    return SetCount(line, FrameSelection::Rule::Spread, "--spread", value, error);
+}
+
+bool SetInterval(CommandLine& line, const QString& value, QString& error)
+{
+    const std::optional<Seconds> interval = TimeOf("--interval", value, error);
+    if (!interval)
+        return false;
+    if (interval->nanoseconds <= 0) {
+        error = QStringLiteral("--interval takes a time above 0, not \"%1\"").arg(value);
+        return false;
+    }
+    line.selection.interval = *interval;
+    return SetRule(line, FrameSelection::Rule::Interval, "--interval", error);
+}
+
+bool SetFrom(CommandLine& line, const QString& value, QString& error)
+{
+    line.selection.from = TimeOf("--from", value, error);
+    return line.selection.from.has_value();
+}
+
+bool SetTo(CommandLine& line, const QString& value, QString& error)
+{
+    line.selection.to = TimeOf("--to", value, error);
+    return line.selection.to.has_value();
+}
+
+bool SetIndex(CommandLine& line, const QString& value, QString&)
+{
+    line.indexFile = value;
+    return true;
+}
+
 struct ValueOption {
     const char* name;
     bool (*apply)(CommandLine& line, const QString& value, QString& error);
 };
 constexpr ValueOption kValueOptions[] = {{"--frames", SetFrames}, {"--format", SetFormat}, {"--quality", SetQuality},
-    {"--threads", SetThreads}, {"--output", SetOutput}, {"--files-from", AddFileList}};
+    {"--threads", SetThreads}, {"--output", SetOutput}, {"--files-from", AddFileList}, {"--every", SetEvery},
+    {"--interval", SetInterval}, {"--spread", SetSpread}, {"--from", SetFrom}, {"--to", SetTo}, {"--index", SetIndex}};
 
 struct Flag {
     const char* name;
-    void (*apply)(CommandLine& line);
+    bool (*apply)(CommandLine& line, QString& error);
 };
-void AskForHelp(CommandLine& line)
+bool AskForHelp(CommandLine& line, QString&)
 {
     line.request = CommandLine::Request::Help;
+    return true;
 }
 constexpr Flag kFlags[] = {{"--help", AskForHelp}, {"-h", AskForHelp},
-    {"--version", [](CommandLine& line) { line.request = CommandLine::Request::Version; }},
-    {"--null", [](CommandLine& line) { line.nulSeparated = true; }},
-    {"--no-rotate", [](CommandLine& line) { line.upright = false; }},
-    {"--no-tonemap", [](CommandLine& line) { line.toneMap = false; }}};
+    {"--version", [](CommandLine& line, QString&) { line.request = CommandLine::Request::Version; return true; }},
+    {"--null", [](CommandLine& line, QString&) { line.nulSeparated = true; return true; }},
+    {"--no-rotate", [](CommandLine& line, QString&) { line.upright = false; return true; }},
+    {"--no-tonemap", [](CommandLine& line, QString&) { line.toneMap = false; return true; }},
+    {"--keyframes", [](CommandLine& line, QString& error) { return SetRule(line, FrameSelection::Rule::KeyFrames, "--keyframes", error); }}};
 
 template <typename Option, std::size_t N>
 const Option* Find(const Option (&options)[N], const QString& name)
@@ -177,7 +259,8 @@ std::optional<CommandLine> ParseCommandLine(const QStringList& arguments, QStrin
                 error = QStringLiteral("%1 takes no value").arg(name);
                 return std::nullopt;
             }
-            flag->apply(line);
+            if (!flag->apply(line, error))
+                return std::nullopt;
             if (line.request != CommandLine::Request::Convert)
                 return line;
             continue;
@@ -197,6 +280,10 @@ std::optional<CommandLine> ParseCommandLine(const QStringList& arguments, QStrin
     }
     if (line.outputFolder.isEmpty()) {
         error = QStringLiteral("--output DIR is required");
+        return std::nullopt;
+    }
+    if (line.selection.from && line.selection.to && *line.selection.to <= *line.selection.from) {
+        error = QStringLiteral("--to must come after --from");
         return std::nullopt;
     }
     return line;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "convert/source/frame_selection.h"
 #include "convert/writers/output_format.h"
 
 #include <QString>
@@ -24,6 +25,8 @@ struct CommandLine {
     bool nulSeparated = false;
     bool upright = true;      // --no-rotate: pictures as stored
     bool toneMap = true;      // --no-tonemap: HDR pictures by their colour matrix alone
+    FrameSelection selection; // --every, --interval, --spread, --keyframes, --from, --to
+    QString indexFile;        // --index: a CSV row for every image written
 };
 
 // Parses the arguments after the program's name. On a mistake answers none and sets `error`, which

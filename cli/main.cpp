@@ -73,10 +73,17 @@ int main(int argc, char** argv)
     if (!AddListedFiles(*line, error))
         return BadArguments(error);
 
+    std::optional<ImageIndex> index;
+    if (!line->indexFile.isEmpty()) {
+        index = ImageIndex::Open(line->indexFile, error);
+        if (!index)
+            return BadArguments(error);
+    }
+
     std::signal(SIGINT, RequestStop);
     std::signal(SIGTERM, RequestStop);
     const RunSettings settings{line->threads, line->upright, line->toneMap};
-    TerminalHost host(std::move(*line), stopSignal);
+    TerminalHost host(std::move(*line), std::move(index), stopSignal);
     std::atomic<bool> isConverting{false};
     const ConversionRun::Outcome outcome = ConversionRun::Execute(host, isConverting, settings);
     std::printf("%d\n", outcome.framesWritten);
@@ -87,5 +94,7 @@ int main(int argc, char** argv)
         std::signal(signal, SIG_DFL);
         std::raise(signal);
     }
-    return outcome.framesWritten >= 1 && outcome.failuresShown == 0 ? 0 : kSomethingFailed;
+    // A selection that takes no frame of any video has failed at nothing.
+    const bool wroteOrChoseNone = outcome.framesWritten >= 1 || outcome.filesWithoutChosenFrames > 0;
+    return wroteOrChoseNone && outcome.failuresShown == 0 && !host.IndexFailed() ? 0 : kSomethingFailed;
 }

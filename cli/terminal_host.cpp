@@ -1,9 +1,11 @@
 #include "cli/terminal_host.h"
 
+#include <cerrno>
+#include <cstring>
 #include <unistd.h>
 
-TerminalHost::TerminalHost(CommandLine line, const std::atomic<int>& stopSignal)
-    : line_(std::move(line)), stopSignal_(stopSignal), live_(isatty(STDERR_FILENO) == 1)
+TerminalHost::TerminalHost(CommandLine line, std::optional<ImageIndex> index, const std::atomic<int>& stopSignal)
+    : line_(std::move(line)), index_(std::move(index)), stopSignal_(stopSignal), live_(isatty(STDERR_FILENO) == 1)
 {
     sinceRedraw_.start();
 }
@@ -45,6 +47,19 @@ void TerminalHost::ShowErrorReport(const QString& message)
 void TerminalHost::ExplainProblem(const QString& reason)
 {
     Print(QStringLiteral("Reason: ") + reason);
+}
+
+void TerminalHost::Remark(const QString& text)
+{
+    Print(fileText_.isEmpty() ? text : fileText_.mid(fileText_.indexOf(QLatin1Char(' ')) + 1) + QStringLiteral(": ") + text);
+}
+
+void TerminalHost::ImageWritten(const WrittenImage& image)
+{
+    if (index_->Append(image) || indexFailed_)
+        return;
+    indexFailed_ = true;
+    Print(QStringLiteral("Cannot write to the index %1: %2").arg(line_.indexFile, QString::fromLocal8Bit(std::strerror(errno))));
 }
 
 void TerminalHost::SetBarText(Bar bar, const QString& text)

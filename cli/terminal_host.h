@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/command_line.h"
+#include "cli/image_index.h"
 #include "convert/run/conversion_host.h"
 
 #include <QElapsedTimer>
@@ -13,7 +14,8 @@
 // `stopSignal` asks the run to stop, as the window's Stop does.
 class TerminalHost : public ConversionHost {
 public:
-    TerminalHost(CommandLine line, const std::atomic<int>& stopSignal);
+    // `index`: the --index file, when one was asked for.
+    TerminalHost(CommandLine line, std::optional<ImageIndex> index, const std::atomic<int>& stopSignal);
 
     int ItemCount() override { return int(line_.files.size()); }
     QString ItemText(int index) override { return line_.files.value(index - 1); }
@@ -21,11 +23,18 @@ public:
     QString FrameChoice() override { return line_.frameChoice; }
     OutputFormat Format() override { return line_.format; }
     int Quality() override { return line_.quality; }
+    FrameSelection Selection() override { return line_.selection; }
 
     void ShowMessage(const QString& text) override;
     std::optional<QString> AskText(const QString& prompt, const QString& title, const QString& defaultText) override;
     void ShowErrorReport(const QString& message) override;
     void ExplainProblem(const QString& reason) override;
+
+    void Remark(const QString& text) override;
+    bool RecordsImages() const override { return index_.has_value(); }
+    void ImageWritten(const WrittenImage& image) override;
+    // Whether a row of the --index file could not be written.
+    bool IndexFailed() const { return indexFailed_; }
 
     void SetBarValue(Bar, double) override {}
     void SetBarText(Bar bar, const QString& text) override;
@@ -37,6 +46,8 @@ private:
     void EndLiveLine();
 
     CommandLine line_;
+    std::optional<ImageIndex> index_;
+    bool indexFailed_ = false;
     const std::atomic<int>& stopSignal_;
     bool stopNoticeShown_ = false;
     bool live_;

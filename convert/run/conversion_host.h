@@ -1,6 +1,11 @@
 #pragma once
 
+#include "convert/source/frame_selection.h"
 #include "convert/writers/output_format.h"
+
+extern "C" {
+#include <libavutil/rational.h>
+}
 
 #include <QString>
 
@@ -8,6 +13,16 @@
 #include <optional>
 
 class PackedDib;
+
+// An image the run has written, and the frame it shows.
+struct WrittenImage {
+    QString path;   // the image file
+    QString video;  // the video, as the list names it
+    std::int64_t position = 0;
+    std::int64_t time = 0;  // the picture's time, in ticks of timeBase
+    AVRational timeBase{1, 1};
+    bool key = false;
+};
 
 // What a conversion run reads and shows. The window and the command-line driver implement it; the run
 // calls it from its own thread, so every member must be safe to call from a thread other than the
@@ -25,6 +40,8 @@ public:
     virtual QString FrameChoice() = 0;        // the text of the frame-count choice
     virtual OutputFormat Format() = 0;
     virtual int Quality() = 0;
+    // Which frames to take within the frame-count choice: every frame unless the host offers more.
+    virtual FrameSelection Selection() { return {}; }
 
     // Dialogs.
     virtual void ShowMessage(const QString& text) = 0;
@@ -43,6 +60,14 @@ public:
     // Why the file whose message was just shown could not be converted ("not a video file", "no
     // decoder for the video codec ..."), for a host that says more than the message does. Optional.
     virtual void ExplainProblem(const QString& /*reason*/) {}
+
+    // A remark about the file being converted that asks for no answer ("No frame of it is among those
+    // chosen"). Optional.
+    virtual void Remark(const QString& /*text*/) {}
+    // Whether the host keeps a record of every image written (ImageWritten); the run then knows each
+    // frame's time and key-frame mark, at the cost of indexing every video.
+    virtual bool RecordsImages() const { return false; }
+    virtual void ImageWritten(const WrittenImage& /*image*/) {}
 
     // Progress: a value in percent, unrounded, and the text shown on the bar.
     virtual void SetBarValue(Bar bar, double percent) = 0;

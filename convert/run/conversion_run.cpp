@@ -12,6 +12,7 @@
 #include "convert/run/output_stems.h"
 #include "convert/run/run_ending.h"
 #include "convert/run/thread_budget.h"
+#include "convert/source/selected_frames.h"
 #include "convert/source/video_frame_source.h"
 
 #include <algorithm>
@@ -43,6 +44,7 @@ struct FrameJob {
     std::future<bool> done;
     std::shared_ptr<const DecodedPicture> picture;
     int label = 0;
+    std::optional<WrittenImage> record;  // for a host that records the images written
 };
 
 class Run {
@@ -59,8 +61,16 @@ public:
 
 private:
     void ConvertFile(int index);
+    // Every frame from the first, within the frame-count choice.
     void ConvertFrames(VideoFrameSource& source, const QString& outputBase);
-    void Dispatch(std::shared_ptr<const DecodedPicture> picture, const QString& outputBase, std::int32_t frame);
+    // The frames a selection takes.
+    void ConvertSelectedFrames(const QString& path, const FrameSelection& selection, const QString& outputBase, int index);
+    void Dispatch(std::shared_ptr<const DecodedPicture> picture, const QString& outputBase, std::int64_t frame,
+        std::optional<WrittenImage> record = std::nullopt);
+    // The limit the frame-count choice sets for a video of `frameCount` frames.
+    std::int32_t FrameLimitFor(std::int64_t frameCount);
+    // Shows the failure of opening item `index`; true when it opened.
+    bool Opened(VideoFrameSource::Status status, const QString& path, const QString& reason, int index);
     // Waits for frames in the order they were dispatched until at most `keep` are in flight, counting
     // what was written and reporting what failed.
     void Collect(std::size_t keep);
@@ -147,6 +157,7 @@ ConversionRun::Outcome Run::Execute()
 
     outcome.framesWritten = framesWritten_;
     outcome.failuresShown = FailuresShown();
+    outcome.filesWithoutChosenFrames = ending_.FilesWithoutChosenFrames();
     return outcome;
 }
 
@@ -159,21 +170,83 @@ void Run::ConvertFile(int index)
     QString outputBase;
     trap_.Run(142, [&] { outputBase = JoinPath(host_.OutputFolder(), stems_.Claim(StemOfPath(path))); });
 
+    FrameSelection selection;
+    trap_.Run(206, [&] { selection = host_.Selection(); });
+    if (!selection.TakesEverything() || host_.RecordsImages()) {
+        ConvertSelectedFrames(path, selection, outputBase, index);
+        return;
+    }
     VideoFrameSource source;
     VideoFrameSource::Status status = VideoFrameSource::Status::FileError;
     if (!trap_.Run(148, [&] { status = source.Open(path, budget_.Decoding(), look_); }))
         return;  // reported already, with its cause
-    if (status == VideoFrameSource::Status::NoDecompressor) {
-        FileProblem(196, kNoDecompressor, source.FailureReason(), index);
+    if (!Opened(status, path, source.FailureReason(), index))
         return;
-    }
-    if (status != VideoFrameSource::Status::Ok) {
-        FileProblem(320, kFileError + path, source.FailureReason(), index);
-        return;
-    }
     ConvertFrames(source, outputBase);
     // Frames still in the encoders hold their own bitmaps, so the video can be released now.
     trap_.Run(304, [&] { source.Release(); });
+}
+
+bool Run::Opened(VideoFrameSource::Status status, const QString& path, const QString& reason, int index)
+{
+    if (status == VideoFrameSource::Status::NoDecompressor) {
+        FileProblem(196, kNoDecompressor, reason, index);
+        return false;
+    }
+    if (status != VideoFrameSource::Status::Ok) {
+        FileProblem(320, kFileError + path, reason, index);
+        return false;
+    }
+    return true;
+}
+
+std::int32_t Run::FrameLimitFor(std::int64_t frameCount)
+{
+    const auto count = static_cast<std::int32_t>(std::min<std::int64_t>(frameCount, std::numeric_limits<std::int32_t>::max()));
+    trap_.Run(206, [&] { frameLimit_ = FrameLimit::ForChoice(host_.FrameChoice(), count, frameLimit_); });
+    return frameLimit_;
+}
+
+void Run::ConvertSelectedFrames(const QString& path, const FrameSelection& selection, const QString& outputBase, int index)
+{
+    SelectedFrames frames;
+    VideoFrameSource::Status status = VideoFrameSource::Status::FileError;
+    if (!trap_.Run(148, [&] { status = frames.Open(path, budget_.Decoding(), budget_.encoders, look_, selection); }))
+        return;
+    if (!Opened(status, path, frames.FailureReason(), index))
+        return;
+    frames.KeepFirst(std::max(0, FrameLimitFor(frames.Count())));
+    if (frames.Count() == 0) {
+        ending_.NoFrameChosen();
+        trap_.Run(232, [&] { host_.Remark(QStringLiteral("No frame of this video is among those chosen.")); });
+        return;
+    }
+    FrameProgress progress(static_cast<std::int32_t>(frames.Count()));
+    std::int64_t taken = 0;
+    for (std::int64_t image = 1; image <= frames.Count(); ++image) {
+        if (MustEnd())
+            return;
+        trap_.Run(232, [&] { host_.SetBarText(ConversionHost::Bar::Frames, progress.Text(image)); });
+        trap_.Run(236, [&] { host_.SetBarValue(ConversionHost::Bar::Frames, progress.Value(image, 0.0)); });
+        std::optional<SelectedFrames::Frame> frame;
+        if (!trap_.Run(238, [&] { frame = frames.Next(); }))
+            return;
+        if (!frame) {
+            // An AVI that ends before its header says: what it really gave.
+            if (const std::optional<QString> text = FrameProgress::EndText(taken)) {
+                trap_.Run(232, [&] { host_.SetBarText(ConversionHost::Bar::Frames, *text); });
+                trap_.Run(236, [&] { host_.SetBarValue(ConversionHost::Bar::Frames, 100.0); });
+            }
+            return;
+        }
+        if (!frame->picture)
+            continue;
+        ++taken;
+        std::optional<WrittenImage> record;
+        if (host_.RecordsImages())
+            record = WrittenImage{QString(), path, frame->position, frame->time, frame->timeBase, frame->key};
+        Dispatch(std::move(frame->picture), outputBase, frame->position, std::move(record));
+    }
 }
 
 void Run::ConvertFrames(VideoFrameSource& source, const QString& outputBase)
@@ -182,7 +255,7 @@ void Run::ConvertFrames(VideoFrameSource& source, const QString& outputBase)
     constexpr std::int32_t kEveryPicture = std::numeric_limits<std::int32_t>::max();
     const std::optional<std::int32_t> announced = source.FrameCount();
     std::int32_t frameCount = announced.value_or(kEveryPicture);
-    trap_.Run(206, [&] { frameLimit_ = FrameLimit::ForChoice(host_.FrameChoice(), frameCount, frameLimit_); });
+    FrameLimitFor(frameCount);
     if (frameLimit_ < frameCount)
         frameCount = frameLimit_;
     FrameProgress progress(announced || frameCount < kEveryPicture ? std::optional<std::int32_t>(frameCount) : std::nullopt);
@@ -220,7 +293,8 @@ void Run::ConvertFrames(VideoFrameSource& source, const QString& outputBase)
     }
 }
 
-void Run::Dispatch(std::shared_ptr<const DecodedPicture> picture, const QString& outputBase, std::int32_t frame)
+void Run::Dispatch(std::shared_ptr<const DecodedPicture> picture, const QString& outputBase, std::int64_t frame,
+    std::optional<WrittenImage> record)
 {
     OutputFormat format = OutputFormat::JPG;
     int quality = 0;
@@ -236,7 +310,9 @@ void Run::Dispatch(std::shared_ptr<const DecodedPicture> picture, const QString&
         const QString path = outputBase + QLatin1Char('_') + QString::number(frame) + QLatin1Char('.') + ExtensionOf(format);
         auto task = std::make_shared<std::packaged_task<bool()>>(
             [picture, format, quality, path] { return WriteFrame(*picture, format, quality, path); });
-        inFlight_.push_back(FrameJob{task->get_future(), std::move(picture), WriteLabel(format)});
+        if (record)
+            record->path = path;
+        inFlight_.push_back(FrameJob{task->get_future(), std::move(picture), WriteLabel(format), std::move(record)});
         try {
             pool_.Post([task] { (*task)(); });
         } catch (...) {
@@ -255,6 +331,8 @@ void Run::Collect(std::size_t keep)
         if (trap_.Run(job.label, [&] { written = FrameWritten(job); }) && written) {
             ++framesWritten_;
             ShowPreview(*job.picture);
+            if (job.record)
+                trap_.Run(job.label, [&] { host_.ImageWritten(*job.record); });
         }
     }
 }

@@ -19,6 +19,7 @@ public:
         bool started = false;    // false when a run was already in progress
         int framesWritten = 0;   // files actually written
         int failuresShown = 0;   // error reports and file error messages shown
+        int filesWithoutChosenFrames = 0;  // videos none of whose frames the selection takes
     };
 
     // `isConverting` is the window's flag: a run that finds it set returns at once.

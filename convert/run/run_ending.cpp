@@ -5,11 +5,18 @@ QString RunEnding::Message(int framesWritten) const
     QString text = folderFailed_ ? QStringLiteral("The run did not finish: images cannot be saved in the output folder.")
         : stopAsked_             ? QStringLiteral("Stopped.")
         : framesWritten >= 1     ? QStringLiteral("Done.")
-                                 : QStringLiteral("Failed to convert to JPG.");
+        // Nothing chosen is nothing failed.
+        : filesWithoutChosenFrames_ > 0 && filesNotConverted_ == 0 ? QStringLiteral("No frame is among those chosen.")
+                                                                   : QStringLiteral("Failed to convert to JPG.");
     if (fileMessagesHidden_) {
         text += QStringLiteral("\r\n")
             + (filesNotConverted_ == 1 ? QStringLiteral("1 file could not be converted.")
                                        : QStringLiteral("%1 files could not be converted.").arg(filesNotConverted_));
+    }
+    if (filesWithoutChosenFrames_ > 0 && framesWritten >= 1) {
+        text += QStringLiteral("\r\n")
+            + (filesWithoutChosenFrames_ == 1 ? QStringLiteral("1 video has no frame among those chosen.")
+                                              : QStringLiteral("%1 videos have no frame among those chosen.").arg(filesWithoutChosenFrames_));
     }
     return text;
 }

@@ -24,6 +24,9 @@ public:
     }
     // The user chose to see no more messages about files that cannot be converted in this run.
     void HideFileMessages() { fileMessagesHidden_ = true; }
+    // A video none of whose frames is among those chosen: no failure, but the end says so.
+    void NoFrameChosen() { ++filesWithoutChosenFrames_; }
+    int FilesWithoutChosenFrames() const { return filesWithoutChosenFrames_; }
 
     // The run's final message. Files whose messages were hidden are counted there instead.
     QString Message(int framesWritten) const;
@@ -33,4 +36,5 @@ private:
     bool folderFailed_ = false;
     bool fileMessagesHidden_ = false;
     int filesNotConverted_ = 0;
+    int filesWithoutChosenFrames_ = 0;
 };

@@ -44,7 +44,7 @@ void ChunkPositions::SentPacketFailed()
         pending_.pop_back();
 }
 
-std::int64_t ChunkPositions::PositionOfNextPicture()
+std::int64_t ChunkPositions::PositionOfNextPicture(const AVFrame&)
 {
     std::int64_t position = 0;
     if (!pending_.empty()) {

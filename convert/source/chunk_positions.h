@@ -25,7 +25,7 @@ public:
     bool Takes(const AVPacket& packet) const override;
     void Sent(const AVPacket& packet) override;
     void SentPacketFailed() override;
-    std::int64_t PositionOfNextPicture() override;
+    std::int64_t PositionOfNextPicture(const AVFrame&) override;
     void StartOver() override;
     // Positions up to the last packet, and once the decoder has ended, the empty chunks after it.
     bool Holds(std::int64_t position, bool ended) override;

@@ -61,6 +61,14 @@ int DecodeLoop::DecoderThreads() const
     return decoder_ && decoder_->active_thread_type != 0 ? std::max(1, decoder_->thread_count) : 1;
 }
 
+void DecodeLoop::SendEnd()
+{
+    endSent_ = true;
+    const int sent = avcodec_send_packet(decoder_.get(), nullptr);
+    if (sent < 0 && sent != AVERROR_EOF)
+        DecodingFailed();
+}
+
 bool DecodeLoop::SendNextPacket()
 {
     if (endSent_)
@@ -70,10 +78,7 @@ bool DecodeLoop::SendNextPacket()
         ThrowIfOutOfMemory(read);
         if (read < 0) {
             // The end, a truncation or a read error: what was read so far stands.
-            endSent_ = true;
-            const int sent = avcodec_send_packet(decoder_.get(), nullptr);
-            if (sent < 0 && sent != AVERROR_EOF)
-                DecodingFailed();
+            SendEnd();
             return true;
         }
         // An empty packet would read as the end of the stream.
@@ -81,14 +86,41 @@ bool DecodeLoop::SendNextPacket()
             av_packet_unref(packet_.get());
             continue;
         }
+        const PacketGate::Verdict verdict = gate_ ? gate_->Admit(*packet_) : PacketGate::Verdict::Decode;
+        if (verdict == PacketGate::Verdict::PassOver || verdict == PacketGate::Verdict::End) {
+            av_packet_unref(packet_.get());
+            if (verdict == PacketGate::Verdict::PassOver)
+                continue;
+            SendEnd();
+            return true;
+        }
+        // Read before each packet is decoded, on this thread: a picture nobody refers to is passed over.
+        decoder_->skip_frame = verdict == PacketGate::Verdict::DecodeUnshown ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
         const int sent = avcodec_send_packet(decoder_.get(), packet_.get());
         rule_->Sent(*packet_);
         av_packet_unref(packet_.get());
         // Pictures are always received until the decoder asks for input, so it never answers EAGAIN.
         if (sent < 0)
             DecodingFailed();
+        if (verdict == PacketGate::Verdict::DecodeAndEnd)
+            SendEnd();
         return true;
     }
+}
+
+bool DecodeLoop::Seek(std::int64_t timestamp)
+{
+    const int sought = av_seek_frame(&video_->Format(), video_->StreamIndex(), timestamp, AVSEEK_FLAG_BACKWARD);
+    ThrowIfOutOfMemory(sought);
+    if (sought < 0)
+        return false;
+    avcodec_flush_buffers(decoder_.get());
+    rule_->StartOver();
+    lastPicturePosition_ = -1;
+    handedOutThrough_ = -1;
+    endSent_ = false;
+    drained_ = false;
+    return true;
 }
 
 void DecodeLoop::DecodingFailed()
@@ -102,6 +134,7 @@ void DecodeLoop::DecodingFailed()
         return;
     }
     // On one thread a failure belongs to the packet just sent.
+    ++failedPackets_;
     rule_->SentPacketFailed();
 }
 
@@ -141,8 +174,8 @@ bool DecodeLoop::Next(AVFrame* into, std::int64_t& position)
             continue;
         }
         if (received == 0) {
-            position = rule_->PositionOfNextPicture();
-            if (position <= handedOutThrough_) {
+            position = rule_->PositionOfNextPicture(*into);
+            if (position < 0 || position <= handedOutThrough_) {
                 av_frame_unref(into);
                 continue;
             }

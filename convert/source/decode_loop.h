@@ -1,6 +1,7 @@
 #pragma once
 
 #include "convert/source/decoder_watch.h"
+#include "convert/source/packet_gate.h"
 #include "convert/source/stream_handles.h"
 #include "convert/source/position_rule.h"
 #include "convert/source/video_file.h"
@@ -41,16 +42,27 @@ public:
     // when memory runs out.
     bool Next(AVFrame* into, std::int64_t& position);
 
+    // Packets go through `gate` (which must outlive the loop) from now on; null: every packet is decoded.
+    void SetGate(PacketGate* gate) { gate_ = gate; }
+    // Goes to the key frame at or before `timestamp` (a decoding timestamp of the stream, else a
+    // presentation timestamp) and decodes on from there; the rule starts over. False when the file
+    // cannot be sought in.
+    bool Seek(std::int64_t timestamp);
+    // Whether the decoder met damage: a packet that failed, or one it reported as broken.
+    bool MetDamage() const { return failedPackets_ > 0 || watch_.DamageSeen(); }
+
 private:
     bool OpenDecoder(int threads, QString& reason);
     // True when the decoder works on several frames at once and has met damage.
     bool DamageOnSeveralThreads(const AVFrame& picture) const;
     // Sends the next packet of the stream, or the end of the stream; false when both have been sent.
     bool SendNextPacket();
+    void SendEnd();
     void DecodingFailed();
     void StartOverOnOneThread();
 
     PositionRule* rule_ = nullptr;
+    PacketGate* gate_ = nullptr;
     DecoderWatch watch_;  // before the decoder, whose threads use it until it is freed
     std::unique_ptr<VideoFile> video_;
     CodecContextPtr decoder_;
@@ -62,4 +74,5 @@ private:
     std::int64_t handedOutThrough_ = -1;
     bool endSent_ = false;
     bool drained_ = false;
+    int failedPackets_ = 0;
 };

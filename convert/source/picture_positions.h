@@ -17,7 +17,7 @@ public:
     bool Takes(const AVPacket&) const override { return true; }
     void Sent(const AVPacket&) override {}
     void SentPacketFailed() override {}
-    std::int64_t PositionOfNextPicture() override { return picturesOut_++; }
+    std::int64_t PositionOfNextPicture(const AVFrame&) override { return picturesOut_++; }
     void StartOver() override { picturesOut_ = 0; }
     // Every position up to the last has its own picture, and none lies beyond.
     bool Holds(std::int64_t, bool) override { return true; }

@@ -2,6 +2,7 @@
 
 extern "C" {
 #include <libavcodec/packet.h>
+#include <libavutil/frame.h>
 }
 
 #include <cstdint>
@@ -25,9 +26,10 @@ public:
     virtual void Sent(const AVPacket& packet) = 0;
     // Decoding on one thread: the packet just sent failed, so it puts out no picture.
     virtual void SentPacketFailed() = 0;
-    // The position of the picture the decoder has just put out.
-    virtual std::int64_t PositionOfNextPicture() = 0;
-    // Decoding starts again from the start of the stream.
+    // The position of `picture`, which the decoder has just put out; below 0 for a picture that has
+    // none (it is passed over).
+    virtual std::int64_t PositionOfNextPicture(const AVFrame& picture) = 0;
+    // Decoding starts again, from the start of the stream or from where it was sought to.
     virtual void StartOver() = 0;
 
     // Whether the file holds `position` as far as it has been read; `ended`: the decoder has put out its

@@ -6,6 +6,8 @@
 #include "convert/picture/hdr_signal.h"
 #include "convert/source/stream_colours.h"
 #include "convert/source/picture_positions.h"
+#include "convert/source/stretch_gate.h"
+#include "convert/source/timestamp_positions.h"
 #include "convert/source/video_file.h"
 
 #include <algorithm>
@@ -13,7 +15,9 @@
 
 struct VideoFrameSource::State {
     std::unique_ptr<PositionRule> rule;
-    DecodeLoop decode;  // after the rule it numbers by
+    TimestampPositions* timestamps = nullptr;  // the rule, when it numbers by an index's timestamps
+    std::optional<StretchGate> gate;
+    DecodeLoop decode;  // after the rule and the gate it uses
     bool upright = true;
     bool toneMap = true;
     // The stream's display matrix and colours, for pictures that carry none of their own.
@@ -70,7 +74,8 @@ void VideoFrameSource::State::AdvanceTo(std::int64_t position)
 VideoFrameSource::VideoFrameSource() = default;
 VideoFrameSource::~VideoFrameSource() = default;
 
-VideoFrameSource::Status VideoFrameSource::Open(const QString& path, DecoderThreading decoderThreads, PictureLook look)
+VideoFrameSource::Status VideoFrameSource::Open(
+    const QString& path, DecoderThreading decoderThreads, PictureLook look, const PictureIndex* seekIndex)
 {
     Release();
     failureReason_.clear();
@@ -88,13 +93,22 @@ VideoFrameSource::Status VideoFrameSource::Open(const QString& path, DecoderThre
         std::copy_n(matrix, 9, state->streamMatrix->begin());
     }
     state->streamColours = StreamColoursOf(stream);
-    if (video->NumbersChunks())
+    if (video->NumbersChunks()) {
         state->rule = std::make_unique<ChunkPositions>(path, stream);
-    else
+    } else if (seekIndex) {
+        auto timestamps = std::make_unique<TimestampPositions>(*seekIndex);
+        state->timestamps = timestamps.get();
+        state->rule = std::move(timestamps);
+    } else {
         state->rule = std::make_unique<PicturePositions>();
+    }
+    if (seekIndex)
+        state->gate.emplace(*seekIndex, video->NumbersChunks());
     const int threads = decoderThreads.For(stream.codecpar->width, stream.codecpar->height);
     if (!state->decode.Start(std::move(video), *state->rule, threads, failureReason_))
         return Status::NoDecompressor;
+    if (state->gate)
+        state->decode.SetGate(&*state->gate);
     state_ = std::move(state);
     return Status::Ok;
 }
@@ -132,6 +146,28 @@ std::optional<std::int64_t> VideoFrameSource::FirstPicturePosition() const
     if (!state_ || state_->currentPosition >= 0 || state_->aheadPosition < 0)
         return std::nullopt;
     return state_->aheadPosition;
+}
+
+bool VideoFrameSource::ReadStretch(const PictureIndex::EntryPoint& entry, std::vector<std::int64_t> wanted)
+{
+    if (!state_ || !state_->gate || wanted.empty())
+        return false;
+    State& s = *state_;
+    s.gate->Begin(entry, std::move(wanted));
+    if (!s.decode.Seek(entry.timestamp))
+        return false;
+    s.current.reset();
+    s.currentPosition = -1;
+    av_frame_unref(s.ahead.get());
+    s.aheadPosition = -1;
+    s.decoderEnded = false;
+    return true;
+}
+
+bool VideoFrameSource::StretchFailed() const
+{
+    return state_ && ((state_->gate && state_->gate->Failed()) || state_->decode.MetDamage()
+        || (state_->timestamps && state_->timestamps->Broken()));
 }
 
 void VideoFrameSource::Release()

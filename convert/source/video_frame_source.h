@@ -1,12 +1,14 @@
 #pragma once
 
 #include "convert/source/decoder_threading.h"
+#include "convert/source/picture_index.h"
 
 #include <QString>
 
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class DecodedPicture;
 
@@ -35,8 +37,10 @@ public:
     VideoFrameSource& operator=(const VideoFrameSource&) = delete;
 
     // Decodes on the threads `threads` gives pictures of the stream's size, made to look as `look` says.
-    // Throws std::bad_alloc when memory runs out, as every member may.
-    Status Open(const QString& path, DecoderThreading threads = {}, PictureLook look = {});
+    // With `seekIndex` (which must outlive the source and have entry points), stretches of the video can
+    // be read (ReadStretch). Throws std::bad_alloc when memory runs out, as every member may.
+    Status Open(const QString& path, DecoderThreading threads = {}, PictureLook look = {},
+        const PictureIndex* seekIndex = nullptr);
     // Why the last Open failed, in words for a user ("not a video file", "no decoder for ...").
     const QString& FailureReason() const { return failureReason_; }
 
@@ -58,6 +62,14 @@ public:
     // found it. Every position before it has none, so a caller can skip them at once (an AVI header
     // may number its first chunk far beyond 0).
     std::optional<std::int64_t> FirstPicturePosition() const;
+
+    // Reads on from `entry` (of the seek index) only what the `wanted` positions need (increasing, none
+    // before the entry): PictureAt then gives their pictures, in order. False when the file cannot be
+    // sought in.
+    bool ReadStretch(const PictureIndex::EntryPoint& entry, std::vector<std::int64_t> wanted);
+    // Whether what the stretches read broke what the index says (a seek that missed its entry point, a
+    // picture out of place, damage): their pictures cannot be trusted.
+    bool StretchFailed() const;
 
     // Releases the decoder and the file; the source can then be opened again.
     void Release();
