@@ -127,6 +127,26 @@ std::optional<std::vector<std::size_t>> ShowingOrder(const PacketScan& scan)
     return std::nullopt;
 }
 
+// Whether decoding from a key frame gives every later picture as a decode from the start does. So for
+// codecs that keep nothing from picture to picture, and for those whose key frames the parser proves: a
+// sequence start or recovery point of H.264 and HEVC, an I-picture of MPEG-1, -2 and -4 part 2, and an
+// AV1 key frame. Other decoders may carry state across a key frame that no check would tell (the WMV8
+// decoder gives an intra picture other pixels after a seek).
+bool SeeksExactly(AVCodecID codec)
+{
+    switch (codec) {
+    case AV_CODEC_ID_H264:
+    case AV_CODEC_ID_HEVC:
+    case AV_CODEC_ID_MPEG1VIDEO:
+    case AV_CODEC_ID_MPEG2VIDEO:
+    case AV_CODEC_ID_MPEG4:
+    case AV_CODEC_ID_AV1: return true;
+    default: break;
+    }
+    const AVCodecDescriptor* descriptor = avcodec_descriptor_get(codec);
+    return descriptor && (descriptor->props & AV_CODEC_PROP_INTRA_ONLY);
+}
+
 // Whether a picture is a key frame as the decoder marks it.
 bool ShownAsKey(const PacketScan& scan, const PacketRecord& packet)
 {
@@ -141,6 +161,7 @@ PacketScan ScanPackets(VideoFile& video)
     PacketScan scan;
     scan.order = OrderOf(stream.codecpar->codec_id);
     scan.reorderDepth = stream.codecpar->video_delay;
+    scan.seeksExactly = SeeksExactly(stream.codecpar->codec_id);
     scan.timeBase = stream.time_base;
     std::optional<HeaderReader> headers;
     if (scan.order == PictureOrder::ByOrderCount || scan.order == PictureOrder::AfterNextReference) {
@@ -203,14 +224,13 @@ std::optional<PictureIndex> ProvePictures(const PacketScan& scan)
         index.pictures.push_back({packets[i].pts - index.origin, ShownAsKey(scan, packets[i])});
         shownTimestamps.push_back(packets[i].pts);
     }
-    // An entry point comes after everything shown before it, and before everything shown after it.
-    std::vector<std::int64_t> lowestFrom(packets.size() + 1, std::numeric_limits<std::int64_t>::max());
-    for (std::size_t i = packets.size(); i-- > 0;)
-        lowestFrom[i] = std::min(lowestFrom[i + 1], packets[i].pts);
+    // An entry point comes after everything shown before it, so that every picture shown from it on
+    // follows it. Pictures an open GOP shows before it may come after it (leading pictures that refer to
+    // what came before): the stretches from it pass over them.
     std::int64_t highestBefore = std::numeric_limits<std::int64_t>::min();
-    for (std::size_t i = 0; i < packets.size(); ++i) {
+    for (std::size_t i = 0; scan.seeksExactly && i < packets.size(); ++i) {
         const PacketRecord& packet = packets[i];
-        if (packet.key && ShownAsKey(scan, packet) && packet.pts > highestBefore && packet.pts < lowestFrom[i + 1]) {
+        if (packet.key && ShownAsKey(scan, packet) && packet.pts > highestBefore) {
             const auto at = std::lower_bound(shownTimestamps.begin(), shownTimestamps.end(), packet.pts);
             if (at != shownTimestamps.end()) {
                 index.entryPoints.push_back({at - shownTimestamps.begin(),
@@ -250,13 +270,18 @@ PictureIndex IndexOfChunks(const PacketScan& scan, const AVStream& stream, int t
     for (std::int64_t position = index.firstPosition; position < end; ++position)
         index.pictures[static_cast<std::size_t>(position - index.firstPosition)].time = position;
 
-    // Numbering by chunks holds after a seek only where every packet shows its own picture in turn.
-    bool inTurn = !scan.packets.empty();
-    if (const std::optional<std::vector<std::size_t>> shown = ShowingOrder(scan)) {
-        for (std::size_t k = 0; k < shown->size(); ++k)
-            inTurn = inTurn && (*shown)[k] == k;
-    } else {
-        inTurn = false;
+    // Numbering by chunks holds after a seek only where every packet shows its own picture in turn:
+    // a codec that reorders must not here (AVI's header says nothing of how deep it would).
+    bool inTurn = scan.seeksExactly && !scan.packets.empty() && scan.order != PictureOrder::Unknown;
+    int highest = std::numeric_limits<int>::min();
+    for (const PacketRecord& packet : scan.packets) {
+        if (scan.order == PictureOrder::AfterNextReference)
+            inTurn = inTurn && packet.type != 'B' && packet.type != 0;
+        if (scan.order == PictureOrder::ByOrderCount) {
+            const bool restarts = packet.parsedKey && packet.order <= highest;
+            inTurn = inTurn && (restarts || packet.order > highest);
+            highest = restarts ? packet.order : std::max(highest, packet.order);
+        }
     }
     for (std::size_t i = 0; i < scan.packets.size(); ++i) {
         const PacketRecord& packet = scan.packets[i];

@@ -35,6 +35,7 @@ struct PacketScan {
     PictureOrder order = PictureOrder::Unknown;
     bool parsed = false;    // the parser's fields are filled
     int reorderDepth = 0;   // what the decoder starts with (FFmpeg's video_delay)
+    bool seeksExactly = false;  // decoding from a key frame gives what a decode from the start gives
     AVRational timeBase{1, 1};
 };
 
@@ -47,8 +48,8 @@ PacketScan ScanPackets(VideoFile& video);
 // presentation timestamp, all different, none damaged, none a field; a first packet that is a key
 // frame shown first; and the decoder's order of showing (by `order`) to be the order of the
 // timestamps. Each shown packet is then one picture, in timestamp order, its time its timestamp less
-// the first's. An entry point is a key frame that every packet after it follows in showing order, and
-// every packet before it precedes.
+// the first's. An entry point is a key frame shown after every packet before it, of a codec that seeks
+// exactly.
 std::optional<PictureIndex> ProvePictures(const PacketScan& scan);
 
 // AVI: position n is chunk n, its time n frame durations, a key frame when the index marks its chunk so

@@ -7,6 +7,7 @@ void StretchGate::Begin(const PictureIndex::EntryPoint& entry, std::vector<std::
     entry_ = entry;
     wanted_ = std::move(wanted);
     wantedLeft_ = wanted_.size();
+    entriesPassed_ = 0;
     landed_ = false;
 }
 
@@ -52,13 +53,17 @@ PacketGate::Verdict StretchGate::Admit(const AVPacket& packet)
     }
     if (chunks_)
         return ChunkOf(packet) >= wanted_.back() ? Verdict::DecodeAndEnd : Verdict::Decode;
+    // Leading pictures of an open GOP refer to what came before the entry point: none is wanted here.
+    if (packet.pts != AV_NOPTS_VALUE && packet.pts < entry_.presentation)
+        return Verdict::PassOver;
     const std::optional<std::int64_t> position
         = packet.pts == AV_NOPTS_VALUE ? std::nullopt : index_.PositionOfTimestamp(packet.pts);
     if (position && std::binary_search(wanted_.begin(), wanted_.end(), *position))
         return --wantedLeft_ == 0 ? Verdict::DecodeAndEnd : Verdict::Decode;
-    // Beyond the next entry point no packet of this stretch can follow.
+    // The wanted pictures are at most the leading ones of the next entry point: past the one after it,
+    // the index is wrong.
     const PictureIndex::EntryPoint* entry = position ? index_.EntryPointFor(*position) : nullptr;
-    if (entry && entry->position == *position && *position > wanted_.back())
+    if (entry && entry->position == *position && *position > wanted_.back() && ++entriesPassed_ > 1)
         return Fail();
     return Verdict::DecodeUnshown;
 }

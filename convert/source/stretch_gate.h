@@ -31,6 +31,7 @@ private:
     PictureIndex::EntryPoint entry_;
     std::vector<std::int64_t> wanted_;
     std::size_t wantedLeft_ = 0;
+    int entriesPassed_ = 0;
     bool landed_ = false;
     bool failed_ = false;
 };
