@@ -25,8 +25,12 @@ constexpr KeyInfo kKeys[] = {
     {"LastFolder", ""},
     {"Extension", "avi"},
     {"Snapshot", ""},
+    {"Which Frames", "Every frame"},
+    {"Which Frames Value", ""},
+    {"From", ""},
+    {"To", ""},
 };
-static_assert(std::size(kKeys) == static_cast<std::size_t>(SettingsStore::Key::Snapshot) + 1);
+static_assert(std::size(kKeys) == static_cast<std::size_t>(SettingsStore::Key::ToTime) + 1);
 
 const KeyInfo& InfoOf(SettingsStore::Key key)
 {

@@ -5,14 +5,17 @@
 
 #include <cstdint>
 
-// The per-user store of the program's choices: seven text values under one organization and one
-// application name. Every value is written the moment its control changes; nothing is written on exit.
+// The per-user store of the program's choices: text values under one organization and one application
+// name. Every value is written the moment its control changes; nothing is written on exit.
 class SettingsStore {
 public:
     static constexpr const char* kOrganization = "Quendrel";
     static constexpr const char* kApplication = "Stillpress Software";
 
-    enum class Key { NumberOfFrames, Option2, OutputFolder, LastFolderDot, LastFolder, Extension, Snapshot };
+    enum class Key {
+        NumberOfFrames, Option2, OutputFolder, LastFolderDot, LastFolder, Extension, Snapshot,
+        WhichFrames, WhichFramesValue, FromTime, ToTime,  // which frames, beyond how many
+    };
 
     // The text the store files a key under ("Number Of Frames", "Option2", ...).
     static QString KeyName(Key key);

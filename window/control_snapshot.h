@@ -1,5 +1,6 @@
 #pragma once
 
+#include "convert/source/frame_selection.h"
 #include "convert/writers/output_format.h"
 
 #include <QString>
@@ -11,6 +12,7 @@
 struct ControlValues {
     QString outputFolder;
     QString frameChoice;
+    FrameSelection selection;  // the last the "Which frames" fields gave that was whole
     OutputFormat format = OutputFormat::JPG;
     int quality = 85;
 };

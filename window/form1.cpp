@@ -16,6 +16,7 @@
 #include "window/frame_preview.h"
 #include "window/skin.h"
 #include "window/text_progress_bar.h"
+#include "window/which_frames_fields.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -39,7 +40,7 @@ Form1::Form1(Form1Environment environment, QWidget* parent)
     setObjectName(QStringLiteral("Form1"));
     setAttribute(Qt::WA_StyledBackground);  // lets a skin paint the window's own background
     const Twips twips{static_cast<qreal>(logicalDpiX())};
-    setFixedSize(twips.ToPixels(8040), twips.ToPixels(8520));
+    setFixedSize(twips.ToPixels(8040), twips.ToPixels(8520 + kWhichFramesRow));
     ApplyDesignLook(*this);
     snapshot_.Update([this](ControlValues& v) {
         v.quality = controls_.Slider1->value();
@@ -75,6 +76,10 @@ void Form1::ConnectHandlers()
     });
     connect(c.Combo1, &QComboBox::currentTextChanged, this, &Form1::Combo1_Change);
     connect(c.Combo1, &QComboBox::textActivated, this, &Form1::Combo1_Change);
+    connect(c.Combo2, &QComboBox::currentIndexChanged, this, &Form1::Combo2_Change);
+    const std::pair<QLineEdit*, Key> fields[] = {{c.Text2, Key::WhichFramesValue}, {c.Text3, Key::FromTime}, {c.Text4, Key::ToTime}};
+    for (const auto& [field, key] : fields)
+        connect(field, &QLineEdit::textChanged, this, [this, key = key](const QString& text) { WhichFrames_Change(key, text); });
     connect(c.Text1, &QLineEdit::textChanged, this, &Form1::Text1_Change);
     connect(c.Slider1, &QSlider::valueChanged, this, [this](int quality) {
         snapshot_.Update([quality](ControlValues& v) { v.quality = quality; });
@@ -96,8 +101,8 @@ void Form1::MakeListEditing()
     HoverFeedback::Areas areas;
     areas.window = this;
     areas.buttons = {c.PushButton1, c.PushButton2, c.PushButton3, c.PushButton4, c.PushButton5, c.PushButton7};
-    areas.plain = {this, c.Frame1, c.Frame2, c.Frame3, c.Frame4, c.Text1, list.viewport()};
-    areas.withoutRule = {c.Slider1, c.Combo1, c.ProgressBar1, c.ProgressBar2};
+    areas.plain = {this, c.Frame1, c.Frame2, c.Frame3, c.Frame4, c.Text1, c.Text2, c.Text3, c.Text4, c.Label1, c.Label2, list.viewport()};
+    areas.withoutRule = {c.Slider1, c.Combo1, c.Combo2, c.ProgressBar1, c.ProgressBar2};
     areas.withoutRule.insert(areas.withoutRule.end(), c.Option.begin(), c.Option.end());
     areas.folderBox = c.Text1;
     areas.listArea = list.viewport();
@@ -141,6 +146,7 @@ void Form1::Form_Load()
 
     // Restoring the choices raises the controls' own handlers, which store the values straight back.
     trap.Run(132, [&] { SelectFrameChoice(store_.Read(Key::NumberOfFrames)); });
+    trap.Run(133, [&] { RestoreWhichFrames(); });
     trap.Run(134, [&] { c.Text1->setText(store_.OutputFolder()); });
     // The stored format is read afresh for every comparison; a text that is no 16-bit number fails
     // the first one, whose guarded action, BMP, then runs.
@@ -159,6 +165,45 @@ void Form1::AddFrameChoices()
     const QSignalBlocker blocker(controls_.Combo1);
     controls_.Combo1->addItems(FrameLimit::Choices());
     controls_.Combo1->setCurrentIndex(-1);
+}
+
+void Form1::RestoreWhichFrames()
+{
+    // Restored without storing back: what a fresh installation stores at start-up stays as it was.
+    const Form1Controls& c = controls_;
+    const QSignalBlocker combo(c.Combo2), value(c.Text2), from(c.Text3), to(c.Text4);
+    c.Combo2->addItems(WhichFramesFields::Rules());
+    const int rule = c.Combo2->findText(store_.Read(Key::WhichFrames), Qt::MatchExactly | Qt::MatchCaseSensitive);
+    c.Combo2->setCurrentIndex(rule >= 0 ? rule : 0);
+    c.Text2->setText(store_.Read(Key::WhichFramesValue));
+    c.Text3->setText(store_.Read(Key::FromTime));
+    c.Text4->setText(store_.Read(Key::ToTime));
+    TakeWhichFrames();
+}
+
+void Form1::TakeWhichFrames()
+{
+    controls_.Text2->setEnabled(WhichFramesFields::TakesValue(controls_.Combo2->currentIndex()));
+    const std::variant<FrameSelection, QString> fields = ReadWhichFrames();
+    if (const auto* selection = std::get_if<FrameSelection>(&fields))
+        snapshot_.Update([&](ControlValues& v) { v.selection = *selection; });
+}
+
+std::variant<FrameSelection, QString> Form1::ReadWhichFrames() const
+{
+    const Form1Controls& c = controls_;
+    return WhichFramesFields::Read(c.Combo2->currentIndex(), c.Text2->text(), c.Text3->text(), c.Text4->text());
+}
+
+void Form1::Combo2_Change()
+{
+    WhichFrames_Change(Key::WhichFrames, controls_.Combo2->currentText());
+}
+
+void Form1::WhichFrames_Change(Key key, const QString& text)
+{
+    store_.Write(key, text);
+    TakeWhichFrames();
 }
 
 void Form1::SelectFrameChoice(const QString& text)
@@ -202,10 +247,17 @@ void Form1::PushButton1_Click()
 
 void Form1::PushButton2_Click()
 {
-    if (driver_.IsRunning())
+    if (driver_.IsRunning()) {
         OfferToStop();
-    else
-        driver_.Start();
+        return;
+    }
+    const std::variant<FrameSelection, QString> selection = ReadWhichFrames();
+    if (const auto* problem = std::get_if<QString>(&selection)) {
+        dialogs_.ShowMessage(*problem);
+        return;
+    }
+    snapshot_.Update([&](ControlValues& v) { v.selection = std::get<FrameSelection>(selection); });
+    driver_.Start();
 }
 
 void Form1::Escape_Press()

@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <memory>
+#include <variant>
 
 class BusyState;
 class DragPointer;
@@ -57,11 +58,20 @@ private:
     void PushButton7_Click();  // browse for the output folder
     void Option_Click(int number);
     void Combo1_Change(const QString& text);
+    void Combo2_Change();
+    // A field of which frames has changed: it is stored, and the run takes the fields as they now are
+    // when they are whole.
+    void WhichFrames_Change(SettingsStore::Key key, const QString& text);
     void Text1_Change(const QString& text);
 
     void ConnectHandlers();
     void MakeListEditing();
     void AddFrameChoices();
+    void RestoreWhichFrames();
+    // Enables the field of n or s for the rules that take one, and gives the run the fields when they are whole.
+    void TakeWhichFrames();
+    // The fields of which frames as a selection, or the message that names the field that is wrong.
+    std::variant<FrameSelection, QString> ReadWhichFrames() const;
     void SelectFrameChoice(const QString& text);
     void ShowProgress(const ProgressChanges& changes);
     void ShowBusyCursor(bool busy);

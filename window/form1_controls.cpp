@@ -68,11 +68,26 @@ Form1Controls BuildForm1Controls(QWidget& form, const Twips& twips)
     c.PushButton5 = MakeButton(&form, "PushButton5", QStringLiteral("Load Sample/Example Videos"),
         twips.Rect(4080, 3255, 3840, 405));
 
-    c.Frame2 = Place(new QGroupBox(QStringLiteral("Number Of Frame(s)"), &form), "Frame2", twips.Rect(120, 3735, 7800, 800));
+    c.Frame2 = Place(new QGroupBox(QStringLiteral("Number Of Frame(s)"), &form), "Frame2",
+        twips.Rect(120, 3735, 7800, 800 + kWhichFramesRow));
     c.Combo1 = Place(new QComboBox(c.Frame2), "Combo1", twips.Rect(240, 300, 7260, 345));
     c.Combo1->setEditable(false);
+    // Which frames, on a row of their own below how many.
+    c.Combo2 = Place(new QComboBox(c.Frame2), "Combo2", twips.Rect(240, 720, 2895, 345));
+    c.Combo2->setEditable(false);
+    c.Text2 = Place(new QLineEdit(c.Frame2), "Text2", twips.Rect(3210, 720, 840, 345));
+    c.Text2->setPlaceholderText(QStringLiteral("n or s"));
+    c.Label1 = Place(new QLabel(QStringLiteral("From"), c.Frame2), "Label1", twips.Rect(4140, 720, 510, 345));
+    c.Text3 = Place(new QLineEdit(c.Frame2), "Text3", twips.Rect(4650, 720, 1170, 345));
+    c.Text3->setPlaceholderText(QStringLiteral("start"));
+    c.Label2 = Place(new QLabel(QStringLiteral("To"), c.Frame2), "Label2", twips.Rect(5910, 720, 330, 345));
+    c.Text4 = Place(new QLineEdit(c.Frame2), "Text4", twips.Rect(6240, 720, 1260, 345));
+    c.Text4->setPlaceholderText(QStringLiteral("end"));
+    c.Label1->setBuddy(c.Text3);
+    c.Label2->setBuddy(c.Text4);
 
-    c.Frame1 = Place(new QGroupBox(QStringLiteral("Save Output Files As"), &form), "Frame1", twips.Rect(120, 4570, 7800, 1050));
+    c.Frame1 = Place(new QGroupBox(QStringLiteral("Save Output Files As"), &form), "Frame1",
+        twips.Rect(120, 4570 + kWhichFramesRow, 7800, 1050));
     c.OptionGroup = new QButtonGroup(&form);
     c.OptionGroup->setObjectName(QStringLiteral("OptionGroup"));
     struct OptionPlace {
@@ -94,7 +109,8 @@ Form1Controls BuildForm1Controls(QWidget& form, const Twips& twips)
     }
     c.OptionButton(2)->setChecked(true);
 
-    c.Frame4 = Place(new QGroupBox(QStringLiteral("JPG Image Quality"), &form), "Frame4", twips.Rect(120, 5670, 7800, 855));
+    c.Frame4 = Place(new QGroupBox(QStringLiteral("JPG Image Quality"), &form), "Frame4",
+        twips.Rect(120, 5670 + kWhichFramesRow, 7800, 855));
     c.Slider1 = Place(new QSlider(Qt::Horizontal, c.Frame4), "Slider1", twips.Rect(120, 270, 7560, 480));
     c.Slider1->setRange(1, 100);
     c.Slider1->setSingleStep(1);
@@ -104,15 +120,16 @@ Form1Controls BuildForm1Controls(QWidget& form, const Twips& twips)
     c.Slider1->setValue(85);
 
     c.Frame3 = Place(new QGroupBox(QStringLiteral("Save Image(s) To This Folder"), &form), "Frame3",
-        twips.Rect(120, 6570, 7800, 810));
+        twips.Rect(120, 6570 + kWhichFramesRow, 7800, 810));
     c.Text1 = Place(new QLineEdit(c.Frame3), "Text1", twips.Rect(240, 300, 6660, 345));
     c.PushButton7 = MakeButton(c.Frame3, "PushButton7", QStringLiteral("..."), twips.Rect(6960, 300, 600, 345));
 
-    c.PushButton2 = MakeButton(&form, "PushButton2", QStringLiteral("Start Converting"), twips.Rect(120, 7500, 7800, 405));
+    c.PushButton2 = MakeButton(&form, "PushButton2", QStringLiteral("Start Converting"),
+        twips.Rect(120, 7500 + kWhichFramesRow, 7800, 405));
     c.ProgressBar1 = Place(new TextProgressBar(QStringLiteral("Progress Bar 1"), &form), "ProgressBar1",
-        twips.Rect(120, 8025, 3840, 405));
+        twips.Rect(120, 8025 + kWhichFramesRow, 3840, 405));
     c.ProgressBar2 = Place(new TextProgressBar(QStringLiteral("Progress Bar 2"), &form), "ProgressBar2",
-        twips.Rect(4080, 8025, 3840, 405));
+        twips.Rect(4080, 8025 + kWhichFramesRow, 3840, 405));
 
     // Above the list's header; it shows a picture only while a run works, and never takes a click.
     c.Creator = Place(new QLabel(&form), "Creator", twips.Rect(1200, 0, 495, 435));
@@ -120,7 +137,7 @@ Form1Controls BuildForm1Controls(QWidget& form, const Twips& twips)
     c.Creator->setAlignment(Qt::AlignCenter);
 
     // Frames, bars and the picture box take no focus, so they drop out of the chain.
-    ChainTabOrder({c.ListView1, c.Combo1, c.PushButton1, c.PushButton4, c.PushButton2, c.PushButton3, c.PushButton5,
+    ChainTabOrder({c.ListView1, c.Combo1, c.Combo2, c.Text2, c.Text3, c.Text4, c.PushButton1, c.PushButton4, c.PushButton2, c.PushButton3, c.PushButton5,
         c.Slider1, c.OptionButton(1), c.OptionButton(2), c.Text1, c.PushButton7, c.OptionButton(5), c.OptionButton(6),
         c.OptionButton(7), c.OptionButton(4), c.OptionButton(3)});
     return c;

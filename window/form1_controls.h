@@ -31,6 +31,12 @@ struct Form1Controls {
     QGroupBox* Frame3 = nullptr;         // "Save Image(s) To This Folder"
     QGroupBox* Frame4 = nullptr;         // "JPG Image Quality"
     QComboBox* Combo1 = nullptr;
+    QComboBox* Combo2 = nullptr;   // which frames: every frame, every n-th, ...
+    QLineEdit* Text2 = nullptr;    // its n or s
+    QLabel* Label1 = nullptr;      // "From"
+    QLineEdit* Text3 = nullptr;    // the time from which frames are taken; empty: the start
+    QLabel* Label2 = nullptr;      // "To"
+    QLineEdit* Text4 = nullptr;    // the time up to which they are taken; empty: the end
     std::array<QRadioButton*, 7> Option{};  // Option[0] is Option1 (BMP) ... Option[6] is Option7 (PCX)
     QButtonGroup* OptionGroup = nullptr;    // the ids are the format numbers 1 to 7
     QSlider* Slider1 = nullptr;
@@ -41,6 +47,10 @@ struct Form1Controls {
 
     QRadioButton* OptionButton(int number) const { return Option.at(static_cast<std::size_t>(number - 1)); }
 };
+
+// The twips the row of which frames adds to the frame "Number Of Frame(s)"; everything below it moves
+// down by as much.
+constexpr int kWhichFramesRow = 420;
 
 // Builds the window's controls in their design state: captions, fonts, places, tab order, the
 // JPG option selected, the slider at 85, both bars empty with their own texts.

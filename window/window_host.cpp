@@ -46,6 +46,11 @@ QString WindowHost::FrameChoice()
     return snapshot_.Read([](const ControlValues& v) { return v.frameChoice; });
 }
 
+FrameSelection WindowHost::Selection()
+{
+    return snapshot_.Read([](const ControlValues& v) { return v.selection; });
+}
+
 OutputFormat WindowHost::Format()
 {
     return snapshot_.Read([](const ControlValues& v) { return v.format; });

@@ -36,6 +36,7 @@ public:
     QString ItemText(int index) override;
     QString OutputFolder() override;
     QString FrameChoice() override;
+    FrameSelection Selection() override;
     OutputFormat Format() override;
     int Quality() override;
 
@@ -44,6 +45,8 @@ public:
     void ShowErrorReport(const QString& message) override;
     bool ShowFileMessage(const QString& text, bool othersMayFollow) override;
 
+    // Shown on the frames bar until the next file.
+    void Remark(const QString& text) override { SetBarText(Bar::Frames, text); }
     void SetBarValue(Bar bar, double percent) override;
     void SetBarText(Bar bar, const QString& text) override;
     void SetBusy(bool busy) override;

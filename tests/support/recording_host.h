@@ -18,6 +18,7 @@ public:
     OutputFormat format = OutputFormat::BMP;
     int quality = 85;
     std::optional<QString> xAnswer;
+    FrameSelection selection;
     // Called before every input read with the member's name; may throw to make that read fail.
     std::function<void(const char* member)> beforeRead;
     // The answer to a message about a file that offers to hide the others.
@@ -27,6 +28,7 @@ public:
     std::vector<bool> offers;      // for every file message: whether it offered to hide the others
     QStringList reports;
     QStringList reasons;           // why files could not be converted, as the run explains them
+    QStringList remarks;
     QStringList prompts;           // "prompt|title|default" of every input box
     QStringList files;             // every text of the first bar
     QStringList frames;            // every text of the second bar
@@ -45,6 +47,8 @@ public:
     QString FrameChoice() override { Read("FrameChoice"); return frameChoice; }
     OutputFormat Format() override { Read("Format"); return format; }
     int Quality() override { Read("Quality"); return quality; }
+    FrameSelection Selection() override { Read("Selection"); return selection; }
+    void Remark(const QString& text) override { remarks << text; }
 
     void ShowMessage(const QString& text) override { messages << text; }
     std::optional<QString> AskText(const QString& prompt, const QString& title, const QString& defaultText) override;

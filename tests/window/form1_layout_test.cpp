@@ -39,21 +39,28 @@ private slots:
         QTest::newRow("PushButton4") << "PushButton4" << "Form1" << QRect(272, 183, 256, 27);
         QTest::newRow("PushButton3") << "PushButton3" << "Form1" << QRect(8, 217, 256, 27);
         QTest::newRow("PushButton5") << "PushButton5" << "Form1" << QRect(272, 217, 256, 27);
-        QTest::newRow("Frame2") << "Frame2" << "Form1" << QRect(8, 249, 520, 53);
+        QTest::newRow("Frame2") << "Frame2" << "Form1" << QRect(8, 249, 520, 81);
         QTest::newRow("Combo1") << "Combo1" << "Frame2" << QRect(16, 20, 484, 23);
-        QTest::newRow("Frame1") << "Frame1" << "Form1" << QRect(8, 305, 520, 70);
+        // Which frames: a row of its own below Combo1; everything below the frame moved down by 28.
+        QTest::newRow("Combo2") << "Combo2" << "Frame2" << QRect(16, 48, 193, 23);
+        QTest::newRow("Text2") << "Text2" << "Frame2" << QRect(214, 48, 56, 23);
+        QTest::newRow("Label1") << "Label1" << "Frame2" << QRect(276, 48, 34, 23);
+        QTest::newRow("Text3") << "Text3" << "Frame2" << QRect(310, 48, 78, 23);
+        QTest::newRow("Label2") << "Label2" << "Frame2" << QRect(394, 48, 22, 23);
+        QTest::newRow("Text4") << "Text4" << "Frame2" << QRect(416, 48, 84, 23);
+        QTest::newRow("Frame1") << "Frame1" << "Form1" << QRect(8, 333, 520, 70);
         QTest::newRow("Option2") << "Option2" << "Frame1" << QRect(16, 20, 53, 17);
         QTest::newRow("Option1") << "Option1" << "Frame1" << QRect(96, 20, 53, 17);
         QTest::newRow("Option4") << "Option4" << "Frame1" << QRect(256, 20, 53, 17);
         QTest::newRow("Option7") << "Option7" << "Frame1" << QRect(176, 43, 53, 17);
-        QTest::newRow("Frame4") << "Frame4" << "Form1" << QRect(8, 378, 520, 57);
+        QTest::newRow("Frame4") << "Frame4" << "Form1" << QRect(8, 406, 520, 57);
         QTest::newRow("Slider1") << "Slider1" << "Frame4" << QRect(8, 18, 504, 32);
-        QTest::newRow("Frame3") << "Frame3" << "Form1" << QRect(8, 438, 520, 54);
+        QTest::newRow("Frame3") << "Frame3" << "Form1" << QRect(8, 466, 520, 54);
         QTest::newRow("Text1") << "Text1" << "Frame3" << QRect(16, 20, 444, 23);
         QTest::newRow("PushButton7") << "PushButton7" << "Frame3" << QRect(464, 20, 40, 23);
-        QTest::newRow("PushButton2") << "PushButton2" << "Form1" << QRect(8, 500, 520, 27);
-        QTest::newRow("ProgressBar1") << "ProgressBar1" << "Form1" << QRect(8, 535, 256, 27);
-        QTest::newRow("ProgressBar2") << "ProgressBar2" << "Form1" << QRect(272, 535, 256, 27);
+        QTest::newRow("PushButton2") << "PushButton2" << "Form1" << QRect(8, 528, 520, 27);
+        QTest::newRow("ProgressBar1") << "ProgressBar1" << "Form1" << QRect(8, 563, 256, 27);
+        QTest::newRow("ProgressBar2") << "ProgressBar2" << "Form1" << QRect(272, 563, 256, 27);
         QTest::newRow("Creator") << "Creator" << "Form1" << QRect(80, 0, 33, 29);
     }
 
@@ -70,8 +77,8 @@ private slots:
 
     void windowHasAFixedSize()
     {
-        QCOMPARE(form_->minimumSize(), QSize(536, 568));
-        QCOMPARE(form_->maximumSize(), QSize(536, 568));
+        QCOMPARE(form_->minimumSize(), QSize(536, 596));
+        QCOMPARE(form_->maximumSize(), QSize(536, 596));
     }
 
     void captionsAndTexts()
@@ -126,7 +133,7 @@ private slots:
 
     void tabOrderFollowsTheDesign()
     {
-        const QStringList expected = {"ListView1", "Combo1", "PushButton1", "PushButton4", "PushButton2", "PushButton3",
+        const QStringList expected = {"ListView1", "Combo1", "Combo2", "Text2", "Text3", "Text4", "PushButton1", "PushButton4", "PushButton2", "PushButton3",
             "PushButton5", "Slider1", "Option1", "Option2", "Text1", "PushButton7", "Option5", "Option6", "Option7",
             "Option4", "Option3"};
         QStringList order;

@@ -174,6 +174,12 @@ Form1Controls ControlsOf(const Form1& form)
     c.Frame3 = Find<QGroupBox>(form, "Frame3");
     c.Frame4 = Find<QGroupBox>(form, "Frame4");
     c.Combo1 = Find<QComboBox>(form, "Combo1");
+    c.Combo2 = Find<QComboBox>(form, "Combo2");
+    c.Text2 = Find<QLineEdit>(form, "Text2");
+    c.Label1 = Find<QLabel>(form, "Label1");
+    c.Text3 = Find<QLineEdit>(form, "Text3");
+    c.Label2 = Find<QLabel>(form, "Label2");
+    c.Text4 = Find<QLineEdit>(form, "Text4");
     for (int number = 1; number <= 7; ++number)
         c.Option.at(std::size_t(number - 1)) = Find<QRadioButton>(form, QStringLiteral("Option%1").arg(number));
     c.OptionGroup = Find<QButtonGroup>(form, "OptionGroup");

@@ -52,6 +52,43 @@ protected:
     std::atomic<bool> converting{false};
 };
 
+// A selection's bar counts the images it will write, within the frame-count choice; a video none of
+// whose frames it takes is remarked on and is no failure.
+TEST_F(ConversionRunTest, SelectionsCountTheirImagesAndTakingNoneIsNoFailure)
+{
+    host.items = {Video("clip.avi")};
+    host.selection.rule = FrameSelection::Rule::EveryNth;
+    host.selection.count = 4;
+    EXPECT_EQ(Run().framesWritten, 7);
+    EXPECT_EQ(Written(), (QStringList{"clip_0.bmp", "clip_12.bmp", "clip_16.bmp", "clip_20.bmp", "clip_24.bmp", "clip_4.bmp", "clip_8.bmp"}));
+    EXPECT_EQ(host.frames.mid(0, 7), (QStringList{"Frames Processed: 1 of 7 frame(s)", "Frames Processed: 2 of 7 frame(s)",
+        "Frames Processed: 3 of 7 frame(s)", "Frames Processed: 4 of 7 frame(s)", "Frames Processed: 5 of 7 frame(s)",
+        "Frames Processed: 6 of 7 frame(s)", "Frames Processed: 7 of 7 frame(s)"}));
+
+    output = std::make_unique<QTemporaryDir>();
+    host.outputFolder = output->path();
+    host.frames.clear();
+    host.selection.count = 2;
+    host.frameChoice = FrameLimit::Choices()[1];  // the first 10 of the 13 chosen
+    EXPECT_EQ(Run().framesWritten, 10);
+    EXPECT_EQ(host.frames.value(9), QStringLiteral("Frames Processed: 10 of 10 frame(s)"));
+    EXPECT_TRUE(QFile::exists(output->filePath("clip_18.bmp")));
+    EXPECT_FALSE(QFile::exists(output->filePath("clip_20.bmp")));
+
+    host.messages.clear();
+    host.selection.from = Seconds{2'000'000'000};  // after the last of its 25 frames at 25 a second
+    auto outcome = Run();
+    EXPECT_EQ(outcome.framesWritten, 0);
+    EXPECT_EQ(outcome.filesWithoutChosenFrames, 1);
+    EXPECT_EQ(outcome.failuresShown, 0);
+    EXPECT_EQ(host.remarks, QStringList{"No frame of this video is among those chosen."});
+    EXPECT_EQ(host.messages.value(host.messages.size() - 1), QStringLiteral("No frame is among those chosen."));
+    host.items << Video("long.avi", 60);
+    outcome = Run();
+    EXPECT_EQ(outcome.framesWritten, 5);  // 2 s to 2.36 s of long.avi, every second frame
+    EXPECT_EQ(host.messages.value(host.messages.size() - 1), QStringLiteral("Done.\r\n1 video has no frame among those chosen."));
+}
+
 TEST_F(ConversionRunTest, EmptyListSaysSoAndNothingElse)
 {
     const auto outcome = Run();
