@@ -92,6 +92,19 @@ TEST_F(CliTest, BadArgumentsAreNamedWithTheUsageAndStatusTwoAndNothingIsConverte
         {{"--null=1", "--output", out, video}, "--null"},
         {{"--help=yes", "--output", out, video}, "--help"},
         {{"--output", out, video, "--files-from"}, "--files-from"},
+        {{"--every", "0", "--output", out, video}, "--every"},
+        {{"--spread=-3", "--output", out, video}, "--spread"},
+        {{"--every", "2.5", "--output", out, video}, "--every"},
+        {{"--interval", "0", "--output", out, video}, "--interval"},
+        {{"--interval", "-1", "--output", out, video}, "--interval"},
+        {{"--interval", "1e3", "--output", out, video}, "--interval"},
+        {{"--every", "2", "--interval", "1", "--output", out, video}, "--interval cannot be given with --every"},
+        {{"--keyframes", "--spread", "3", "--output", out, video}, "--spread cannot be given with --keyframes"},
+        {{"--from", "1:75", "--output", out, video}, "--from"},
+        {{"--to", "soon", "--output", out, video}, "--to"},
+        {{"--from", "1:00", "--to", "59.9", "--output", out, video}, "--to must come after --from"},
+        {{"--from", "2", "--to", "2.0", "--output", out, video}, "--to must come after --from"},
+        {{"--index", out + "/no such folder/index.csv", "--output", out, video}, "--index"},
     };
     for (const auto& [arguments, named] : bad) {
         const std::string call = arguments.join(' ').toStdString();

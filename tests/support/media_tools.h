@@ -7,7 +7,14 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <ostream>
 #include <vector>
+
+// Test failures print texts as text, not as arrays of UTF-16 code units.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 // Debian's own Python, which has numpy and Pillow; the first python3 on the path may not.
 inline const char* const kPython = "/usr/bin/python3";
