@@ -17,6 +17,7 @@ from bench_inputs import INPUTS, ensure_input, output_stem  # noqa: E402
 from bench_report import InputReport, render_markdown, to_json_data  # noqa: E402
 from frame_quality import ffmpeg_rgb  # noqa: E402
 from machine_bound import measure_bound  # noqa: E402
+from selection_bench import LONG, SHORT, ensure_selection_input, run_selection, selection_section  # noqa: E402
 from tool_comparison import Job, compare_format  # noqa: E402
 from timed_child import ChildLauncher  # noqa: E402
 from tool_jobs import FORMATS, TOOLS, file_format  # noqa: E402
@@ -49,11 +50,12 @@ def parse_options(argv):
     parser.add_argument("--runs", type=int, default=5, help="runs of each tool per format (5)")
     parser.add_argument("--formats", type=name_list(FORMATS),
                         help="comma-separated formats (all: %s)" % ",".join(FORMATS))
-    parser.add_argument("--inputs", type=name_list(list(INPUTS) + ["batch"]), default=["480p", "1080p", "batch"],
-                        help="comma-separated inputs among %s, batch (200 short files) "
-                             "(480p,1080p,batch)" % ", ".join(INPUTS))
+    parser.add_argument("--inputs", type=name_list(list(INPUTS) + ["batch", "selection"]), default=["480p", "1080p", "batch"],
+                        help="comma-separated inputs among %s, batch (200 short files), selection (which "
+                             "frames, on a 3-minute 1080p MP4) (480p,1080p,batch)" % ", ".join(INPUTS))
     parser.add_argument("--long", action="store_true",
-                        help="add the 3000-frame 1080p inputs (AVI and MP4) for the memory check")
+                        help="add the 3000-frame 1080p inputs (AVI and MP4) for the memory check, and with "
+                             "selection a 20-minute MP4")
     parser.add_argument("--frames", type=int, help="frames of every input instead of its own count")
     parser.add_argument("--keep", action="store_true",
                         help="keep the first run's output folder of each tool")
@@ -68,7 +70,7 @@ def parse_options(argv):
     options = parser.parse_args(argv)
     if options.smoke:
         options.frames, options.runs = SMOKE_FRAMES, 1
-        options.inputs = [name for name in options.inputs if name != "batch"]
+        options.inputs = [name for name in options.inputs if name not in ("batch", "selection")]
     options.formats = options.formats or (SMOKE_FORMATS if options.smoke else list(FORMATS))
     if options.long:
         options.inputs += [name for name in ("1080p-long", "1080p-mp4-long") if name not in options.inputs]
@@ -153,21 +155,34 @@ def main(argv):
     load_before = os.getloadavg()[0]
     if load_before > cores / 2:
         log(f"warning: load average {load_before:.1f} on {cores} cores; other work will skew the times")
-    reports, problems, batch = [], [], None
+    reports, problems, batch, selections = [], [], None, []
     with ChildLauncher() as launcher:
         for input_name in options.inputs:
             if input_name == "batch":
                 log("batch of small files")
                 batch = run_batch(cli, ensure_batch(options.cache, log), options.runs, options.work, launcher, log)
                 continue
+            if input_name == "selection":
+                for recipe in (SHORT, LONG) if options.long else (SHORT,):
+                    log(f"which frames: {recipe.name}")
+                    video = ensure_selection_input(recipe, options.cache, log)
+                    # The long input is there for the memory of one sparse job.
+                    only = ["one every 7 s"] if recipe is LONG else None
+                    selections.append(selection_section(
+                        recipe, run_selection(cli, video, recipe, options.runs, options.work, launcher, log, only),
+                        options.runs))
+                continue
             report, frames = bench_input(options, cli, input_name, launcher)
             reports.append(report)
             if options.smoke:
                 problems += smoke_problems(report, frames)
     load_averages = (load_before, os.getloadavg()[0])
-    print(render_markdown(reports, options.runs, cores, load_averages), end="")
+    if reports:
+        print(render_markdown(reports, options.runs, cores, load_averages), end="")
     if batch:
         print("\n" + batch_section(batch, options.runs))
+    for section in selections:
+        print("\n" + section)
     if options.json:
         machine = machine_description(cli) | {"load_averages": load_averages}
         with open(options.json, "w") as out:
