@@ -1,7 +1,11 @@
 // Arbitrary bytes as a video file of any container: opened by the frame source, its first frames turned
-// upright into bitmaps and encoded to BMP and JPG in memory, as one conversion does. Any crash, leak, undefined behaviour or
-// hang here is a fault of ours or of how we drive FFmpeg.
+// upright into bitmaps and encoded to BMP and JPG in memory, as one conversion does; then a selection of
+// frames the last bytes choose (a rule and a range), read as a run reads it, seeking where the index
+// allows. Any crash, leak, undefined behaviour or hang here is a fault of ours or of how we drive
+// FFmpeg; so is a selected picture unlike a decode from the start at its position, on a file whose
+// decode met no damage.
 #include "common/failure.h"
+#include "convert/source/selected_frames.h"
 #include "convert/source/video_frame_source.h"
 #include "convert/picture/decoded_picture.h"
 #include "convert/writers/fdib_pointer.h"
@@ -17,7 +21,11 @@ extern "C" {
 #include <libavutil/log.h>
 }
 
+#include <QCryptographicHash>
+
 #include <algorithm>
+#include <cstdlib>
+#include <map>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -99,6 +107,58 @@ void ConvertFirstFrames(VideoFrameSource& source)
     }
 }
 
+// The selection the input's last four bytes ask for: a rule, its n or s, and a range of whole and
+// half seconds.
+FrameSelection SelectionOf(const std::uint8_t* data, std::size_t size)
+{
+    const auto byte = [&](std::size_t fromEnd) { return size > fromEnd ? data[size - 1 - fromEnd] : std::uint8_t{0}; };
+    FrameSelection selection;
+    selection.rule = static_cast<FrameSelection::Rule>(byte(0) % 5);
+    selection.count = 1 + byte(1) % 9;
+    selection.interval = Seconds{(1 + byte(1)) * 20'000'000LL};
+    if (byte(2) & 0x80)
+        selection.from = Seconds{(byte(2) & 0x0f) * 500'000'000LL};
+    if (byte(3) & 0x80)
+        selection.to = Seconds{(selection.from ? selection.from->nanoseconds : 0) + (1 + (byte(3) & 0x0f)) * 500'000'000LL};
+    return selection;
+}
+
+QByteArray Digest(const DecodedPicture& picture)
+{
+    try {
+        const PackedDib dib = picture.ToPackedDib();
+        return QCryptographicHash::hash(QByteArray(reinterpret_cast<const char*>(dib.Pixels().data()), qsizetype(dib.Pixels().size())),
+            QCryptographicHash::Md5);
+    } catch (const std::runtime_error&) {
+        return QByteArrayLiteral("no bitmap");
+    }
+}
+
+// A selection read as a run reads it, seeking where the index allows, then held to a decode from the
+// start on one thread.
+void ConvertSelection(const QString& path, const FrameSelection& selection)
+{
+    constexpr int kMostSelected = 8;
+    SelectedFrames frames;
+    if (frames.Open(path, DecoderThreading{1}, 2, PictureLook{}, selection) != VideoFrameSource::Status::Ok)
+        return;
+    frames.KeepFirst(kMostSelected);
+    std::map<std::int64_t, QByteArray> selected;
+    while (const std::optional<SelectedFrames::Frame> frame = frames.Next())
+        selected[frame->position] = frame->picture ? Digest(*frame->picture) : QByteArray();
+    VideoFrameSource fromStart;
+    if (fromStart.Open(path, DecoderThreading{1}) != VideoFrameSource::Status::Ok)
+        return;
+    for (const auto& [position, digest] : selected) {
+        const std::shared_ptr<const DecodedPicture> picture = fromStart.PictureAt(static_cast<std::int32_t>(position));
+        const QByteArray expected = picture ? Digest(*picture) : QByteArray();
+        // Damage that lies outside what a sparse reading decodes may move the positions after it:
+        // only a decode of it all can tell, and that is the price sparse reading saves.
+        if (digest != expected && !fromStart.MetDamage())
+            std::abort();
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
@@ -114,5 +174,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     VideoFrameSource source;
     if (source.Open(input.Path()) == VideoFrameSource::Status::Ok)
         ConvertFirstFrames(source);
+    source.Release();
+    ConvertSelection(input.Path(), SelectionOf(data, size));
     return 0;
 }

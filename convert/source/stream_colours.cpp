@@ -1,10 +1,12 @@
 #include "convert/source/stream_colours.h"
 
+#include "convert/picture/unknown_colours.h"
+
 StreamColours StreamColoursOf(const AVStream& stream)
 {
     StreamColours colours;
-    colours.transfer = stream.codecpar->color_trc;
-    colours.primaries = stream.codecpar->color_primaries;
+    colours.transfer = KnownOr(stream.codecpar->color_trc, AVCOL_TRC_NB, AVCOL_TRC_UNSPECIFIED);
+    colours.primaries = KnownOr(stream.codecpar->color_primaries, AVCOL_PRI_NB, AVCOL_PRI_UNSPECIFIED);
     colours.maxContentLight = MaxContentLightOf(reinterpret_cast<const AVContentLightMetadata*>(
         av_stream_get_side_data(&stream, AV_PKT_DATA_CONTENT_LIGHT_LEVEL, nullptr)));
     colours.masteringPeak = MasteringPeakOf(reinterpret_cast<const AVMasteringDisplayMetadata*>(

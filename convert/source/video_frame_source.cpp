@@ -4,6 +4,7 @@
 #include "convert/source/decode_loop.h"
 #include "convert/picture/decoded_picture.h"
 #include "convert/picture/hdr_signal.h"
+#include "convert/picture/unknown_colours.h"
 #include "convert/source/stream_colours.h"
 #include "convert/source/picture_positions.h"
 #include "convert/source/stretch_gate.h"
@@ -54,6 +55,7 @@ void VideoFrameSource::State::AdvanceTo(std::int64_t position)
             if (!picture)
                 throw std::bad_alloc();
             av_frame_move_ref(picture.get(), ahead.get());
+            ForgetUnknownColours(*picture);
             const Orientation orientation = OrientationOf(*picture);
             const std::optional<HdrSignal> hdr = toneMap ? HdrSignalOf(*picture, streamColours) : std::nullopt;
             current = std::make_shared<const DecodedPicture>(std::move(picture), orientation, hdr);
@@ -166,8 +168,12 @@ bool VideoFrameSource::ReadStretch(const PictureIndex::EntryPoint& entry, std::v
 
 bool VideoFrameSource::StretchFailed() const
 {
-    return state_ && ((state_->gate && state_->gate->Failed()) || state_->decode.MetDamage()
-        || (state_->timestamps && state_->timestamps->Broken()));
+    return state_ && ((state_->gate && state_->gate->Failed()) || MetDamage() || (state_->timestamps && state_->timestamps->Broken()));
+}
+
+bool VideoFrameSource::MetDamage() const
+{
+    return state_ && state_->decode.MetDamage();
 }
 
 void VideoFrameSource::Release()

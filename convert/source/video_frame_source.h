@@ -70,6 +70,8 @@ public:
     // Whether what the stretches read broke what the index says (a seek that missed its entry point, a
     // picture out of place, damage): their pictures cannot be trusted.
     bool StretchFailed() const;
+    // Whether the decoder has met damage so far.
+    bool MetDamage() const;
 
     // Releases the decoder and the file; the source can then be opened again.
     void Release();
