@@ -1,6 +1,9 @@
 #include "cli/command_line.h"
 
+#include "convert/picture/picture_limits.h"
 #include "convert/run/frame_limit.h"
+
+#include <QRegularExpression>
 
 #include <limits>
 
@@ -153,13 +156,59 @@ bool SetIndex(CommandLine& line, const QString& value, QString&)
     return true;
 }
 
+bool SetSize(CommandLine& line, const QString& value, QString& error)
+{
+    static const QRegularExpression kSize(QStringLiteral("^([0-9]*)x([0-9]*)$"));
+    const QRegularExpressionMatch match = kSize.match(value);
+    const auto side = [&](int field) {
+        bool isNumber = false;
+        const int length = match.captured(field).toInt(&isNumber);
+        return match.captured(field).isEmpty() ? 0 : isNumber && length >= 1 && length <= PictureLimits::kMaxDimension ? length : -1;
+    };
+    const int width = match.hasMatch() ? side(1) : -1;
+    const int height = match.hasMatch() ? side(2) : -1;
+    if (width < 0 || height < 0 || (width == 0 && height == 0)) {
+        error = QStringLiteral("--size takes WxH, Wx or xH, W and H whole numbers from 1 to %1, not \"%2\"")
+                    .arg(PictureLimits::kMaxDimension).arg(value);
+        return false;
+    }
+    if ((line.shape.fitWidth || line.shape.fitHeight) && (line.shape.fitWidth != width || line.shape.fitHeight != height)) {
+        error = QStringLiteral("--size is given twice, with other sizes");
+        return false;
+    }
+    line.shape.fitWidth = width;
+    line.shape.fitHeight = height;
+    return true;
+}
+
 struct ValueOption {
     const char* name;
     bool (*apply)(CommandLine& line, const QString& value, QString& error);
 };
 constexpr ValueOption kValueOptions[] = {{"--frames", SetFrames}, {"--format", SetFormat}, {"--quality", SetQuality},
     {"--threads", SetThreads}, {"--output", SetOutput}, {"--files-from", AddFileList}, {"--every", SetEvery},
-    {"--interval", SetInterval}, {"--spread", SetSpread}, {"--from", SetFrom}, {"--to", SetTo}, {"--index", SetIndex}};
+    {"--interval", SetInterval}, {"--spread", SetSpread}, {"--from", SetFrom}, {"--to", SetTo}, {"--index", SetIndex},
+    {"--size", SetSize}};
+
+// --pad alone pads to the digits of each video's last position; --pad=N to N digits.
+bool SetPad(CommandLine& line, const std::optional<QString>& value, QString& error)
+{
+    int width = 0;
+    if (value) {
+        bool isNumber = false;
+        width = value->toInt(&isNumber);
+        if (!isNumber || width < 1 || width > ImageNaming::kMostPadding || value->startsWith(QLatin1Char('+'))) {
+            error = QStringLiteral("--pad takes a width from 1 to %1 digits, not \"%2\"").arg(ImageNaming::kMostPadding).arg(*value);
+            return false;
+        }
+    }
+    if (line.naming.padWidth && *line.naming.padWidth != width) {
+        error = QStringLiteral("--pad is given twice, with other widths");
+        return false;
+    }
+    line.naming.padWidth = width;
+    return true;
+}
 
 struct Flag {
     const char* name;
@@ -175,7 +224,11 @@ constexpr Flag kFlags[] = {{"--help", AskForHelp}, {"-h", AskForHelp},
     {"--null", [](CommandLine& line, QString&) { line.nulSeparated = true; return true; }},
     {"--no-rotate", [](CommandLine& line, QString&) { line.upright = false; return true; }},
     {"--no-tonemap", [](CommandLine& line, QString&) { line.toneMap = false; return true; }},
-    {"--keyframes", [](CommandLine& line, QString& error) { return SetRule(line, FrameSelection::Rule::KeyFrames, "--keyframes", error); }}};
+    {"--keyframes", [](CommandLine& line, QString& error) { return SetRule(line, FrameSelection::Rule::KeyFrames, "--keyframes", error); }},
+    {"--square-pixels", [](CommandLine& line, QString&) { line.shape.squarePixels = true; return true; }},
+    {"--deinterlace", [](CommandLine& line, QString&) { line.shape.deinterlace = true; return true; }},
+    {"--folder-per-video", [](CommandLine& line, QString&) { line.naming.folderPerVideo = true; return true; }},
+    {"--skip-existing", [](CommandLine& line, QString&) { line.naming.keepExisting = true; return true; }}};
 
 template <typename Option, std::size_t N>
 const Option* Find(const Option (&options)[N], const QString& name)
@@ -224,6 +277,17 @@ QString Usage()
         "                         by default the whole video\n"
         "  --index FILE           append a CSV row for every image written to FILE (made with a header\n"
         "                         when new): image,video,position,time_s,key_frame\n"
+        "\n"
+        "Pictures and names (each off by default):\n"
+        "  --size WxH, Wx, xH     shrink each picture to fit within W x H, keeping its shape (after turning\n"
+        "                         it upright and --square-pixels), never enlarging it\n"
+        "  --square-pixels        widen or narrow pictures of non-square pixels to the shape a player shows\n"
+        "  --deinterlace          deinterlace pictures flagged interlaced (bwdif), one still per picture\n"
+        "  --folder-per-video     put each video's images in a folder named after it, inside DIR\n"
+        "  --pad, --pad=N         zero-pad the positions in names to the digits of the video's last\n"
+        "                         position, or to N digits (1 to 9), so that names sort as text\n"
+        "  --skip-existing        leave an image already there under its name as it is, and make only\n"
+        "                         those missing (with a rule, their frames alone are decoded)\n"
         "  -h, --help             show this help and exit\n"
         "  --version              show the version and exit\n"
         "\n"
@@ -270,6 +334,11 @@ std::optional<CommandLine> ParseCommandLine(const QStringList& arguments, QStrin
         }
         const qsizetype equals = argument.startsWith(QLatin1String("--")) ? argument.indexOf(QLatin1Char('=')) : -1;
         const QString name = equals < 0 ? argument : argument.left(equals);
+        if (name == QLatin1String("--pad")) {
+            if (!SetPad(line, equals < 0 ? std::nullopt : std::optional(argument.mid(equals + 1)), error))
+                return std::nullopt;
+            continue;
+        }
         if (const Flag* flag = Find(kFlags, name)) {
             if (equals >= 0) {
                 error = QStringLiteral("%1 takes no value").arg(name);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "convert/picture/picture_shape.h"
+#include "convert/run/image_names.h"
 #include "convert/source/frame_selection.h"
 #include "convert/writers/output_format.h"
 
@@ -27,6 +29,8 @@ struct CommandLine {
     bool toneMap = true;      // --no-tonemap: HDR pictures by their colour matrix alone
     FrameSelection selection; // --every, --interval, --spread, --keyframes, --from, --to
     QString indexFile;        // --index: a CSV row for every image written
+    PictureShape shape;       // --size, --square-pixels, --deinterlace
+    ImageNaming naming;       // --folder-per-video, --pad, --skip-existing
 };
 
 // Parses the arguments after the program's name. On a mistake answers none and sets `error`, which

@@ -95,6 +95,6 @@ int main(int argc, char** argv)
         std::raise(signal);
     }
     // A selection that takes no frame of any video has failed at nothing.
-    const bool wroteOrChoseNone = outcome.framesWritten >= 1 || outcome.filesWithoutChosenFrames > 0;
+    const bool wroteOrChoseNone = outcome.framesWritten >= 1 || outcome.imagesKept > 0 || outcome.filesWithoutChosenFrames > 0;
     return wroteOrChoseNone && outcome.failuresShown == 0 && !host.IndexFailed() ? 0 : kSomethingFailed;
 }

@@ -24,6 +24,7 @@ public:
     OutputFormat Format() override { return line_.format; }
     int Quality() override { return line_.quality; }
     FrameSelection Selection() override { return line_.selection; }
+    ImageNaming Naming() override { return line_.naming; }
 
     void ShowMessage(const QString& text) override;
     std::optional<QString> AskText(const QString& prompt, const QString& title, const QString& defaultText) override;

@@ -4,7 +4,9 @@
 #include "common/path_helpers.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <atomic>
@@ -18,7 +20,9 @@
 #ifdef _WIN32
 #include <io.h>
 #include <sys/stat.h>
+#include <windows.h>
 #else
+#include <csignal>
 #include <unistd.h>
 #endif
 
@@ -44,6 +48,22 @@ QString TemporaryNameFor(const QString& path)
             name.chop(1);
     }
     return folder + name + suffix;
+}
+
+// Whether process `pid` of this machine still runs: its temporary files are its own to finish.
+bool ProcessRuns(qint64 pid)
+{
+#ifdef _WIN32
+    const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid));
+    if (!process)
+        return GetLastError() == ERROR_ACCESS_DENIED;
+    DWORD code = 0;
+    const bool running = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+    CloseHandle(process);
+    return running;
+#else
+    return pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
+#endif
 }
 
 // The file is written through the system's own calls, whose error numbers tell a full disk or a
@@ -172,6 +192,20 @@ private:
 };
 
 }  // namespace
+
+int RemoveAbandonedTemporaryFiles(const QString& folder, const QString& prefix)
+{
+    static const QRegularExpression kTemporary(QStringLiteral("\\.(\\d+)-\\d+\\.partial$"));
+    int removed = 0;
+    const QDir dir(folder);
+    for (const QString& name : dir.entryList({QStringLiteral("*.partial")}, QDir::Files | QDir::Hidden)) {
+        const QRegularExpressionMatch match = kTemporary.match(name);
+        if (!name.startsWith(prefix) || !match.hasMatch() || ProcessRuns(match.captured(1).toLongLong()))
+            continue;
+        removed += QFile::remove(dir.filePath(name)) ? 1 : 0;
+    }
+    return removed;
+}
 
 void PublishFile(const QString& path, std::initializer_list<ByteSpan> parts)
 {

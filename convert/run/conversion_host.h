@@ -1,5 +1,6 @@
 #pragma once
 
+#include "convert/run/image_names.h"
 #include "convert/source/frame_selection.h"
 #include "convert/writers/output_format.h"
 
@@ -42,6 +43,8 @@ public:
     virtual int Quality() = 0;
     // Which frames to take within the frame-count choice: every frame unless the host offers more.
     virtual FrameSelection Selection() { return {}; }
+    // How the images are filed: in the output folder itself, positions as they are, unless the host offers more.
+    virtual ImageNaming Naming() { return {}; }
 
     // Dialogs.
     virtual void ShowMessage(const QString& text) = 0;

@@ -8,6 +8,7 @@
 #include "convert/run/frame_limit.h"
 #include "convert/run/frame_progress.h"
 #include "convert/run/frame_writer.h"
+#include "convert/run/image_names.h"
 #include "convert/writers/image_encoder.h"
 #include "convert/run/output_stems.h"
 #include "convert/run/run_ending.h"
@@ -17,6 +18,7 @@
 
 #include <algorithm>
 #include <QElapsedTimer>
+#include <QFileInfo>
 
 #include <deque>
 #include <future>
@@ -62,10 +64,11 @@ public:
 private:
     void ConvertFile(int index);
     // Every frame from the first, within the frame-count choice.
-    void ConvertFrames(VideoFrameSource& source, const QString& outputBase);
+    void ConvertFrames(VideoFrameSource& source, ImageNames& names);
     // The frames a selection takes.
-    void ConvertSelectedFrames(const QString& path, const FrameSelection& selection, const QString& outputBase, int index);
-    void Dispatch(std::shared_ptr<const DecodedPicture> picture, const QString& outputBase, std::int64_t frame,
+    void ConvertSelectedFrames(const QString& path, const FrameSelection& selection, ImageNames& names, int index);
+    // Hands the frame to an encoder; false when the file can go no further (its folder cannot be made).
+    bool Dispatch(std::shared_ptr<const DecodedPicture> picture, ImageNames& names, std::int64_t frame,
         std::optional<WrittenImage> record = std::nullopt);
     // The limit the frame-count choice sets for a video of `frameCount` frames.
     std::int32_t FrameLimitFor(std::int64_t frameCount);
@@ -110,6 +113,8 @@ private:
     EncodePool pool_;
     PictureLook look_;
     std::deque<FrameJob> inFlight_;
+    QString currentPath_;  // the video being converted, as the list names it
+    int currentIndex_ = 0;
     QElapsedTimer sincePreview_;
 };
 
@@ -158,6 +163,7 @@ ConversionRun::Outcome Run::Execute()
     outcome.framesWritten = framesWritten_;
     outcome.failuresShown = FailuresShown();
     outcome.filesWithoutChosenFrames = ending_.FilesWithoutChosenFrames();
+    outcome.imagesKept = ending_.ImagesKept();
     return outcome;
 }
 
@@ -166,14 +172,22 @@ void Run::ConvertFile(int index)
     trap_.Run(132, [&] { host_.SetBarValue(ConversionHost::Bar::Files, double(index) / host_.ItemCount() * 100.0); });
     QString path;
     trap_.Run(134, [&] { path = host_.ItemText(index); });
+    currentPath_ = path;
+    currentIndex_ = index;
     trap_.Run(136, [&] { host_.SetBarText(ConversionHost::Bar::Files, QStringLiteral("Processing: ") + FileNameOfPath(path)); });
-    QString outputBase;
-    trap_.Run(142, [&] { outputBase = JoinPath(host_.OutputFolder(), stems_.Claim(StemOfPath(path))); });
+    ImageNaming naming;
+    trap_.Run(142, [&] { naming = host_.Naming(); });
+    std::optional<ImageNames> names;
+    trap_.Run(142, [&] { names.emplace(host_.OutputFolder(), stems_.Claim(StemOfPath(path)), naming); });
+    if (!names)
+        return;
 
     FrameSelection selection;
     trap_.Run(206, [&] { selection = host_.Selection(); });
-    if (!selection.TakesEverything() || host_.RecordsImages()) {
-        ConvertSelectedFrames(path, selection, outputBase, index);
+    // Only an index tells a selection's frames, a frame's time, the video's last position and which
+    // images are there already before anything is decoded.
+    if (!selection.TakesEverything() || host_.RecordsImages() || naming.keepExisting || naming.padWidth == 0) {
+        ConvertSelectedFrames(path, selection, *names, index);
         return;
     }
     VideoFrameSource source;
@@ -182,7 +196,7 @@ void Run::ConvertFile(int index)
         return;  // reported already, with its cause
     if (!Opened(status, path, source.FailureReason(), index))
         return;
-    ConvertFrames(source, outputBase);
+    ConvertFrames(source, *names);
     // Frames still in the encoders hold their own bitmaps, so the video can be released now.
     trap_.Run(304, [&] { source.Release(); });
 }
@@ -207,7 +221,7 @@ std::int32_t Run::FrameLimitFor(std::int64_t frameCount)
     return frameLimit_;
 }
 
-void Run::ConvertSelectedFrames(const QString& path, const FrameSelection& selection, const QString& outputBase, int index)
+void Run::ConvertSelectedFrames(const QString& path, const FrameSelection& selection, ImageNames& names, int index)
 {
     SelectedFrames frames;
     VideoFrameSource::Status status = VideoFrameSource::Status::FileError;
@@ -221,7 +235,17 @@ void Run::ConvertSelectedFrames(const QString& path, const FrameSelection& selec
         trap_.Run(232, [&] { host_.Remark(QStringLiteral("No frame of this video is among those chosen.")); });
         return;
     }
-    FrameProgress progress(static_cast<std::int32_t>(frames.Count()));
+    names.SetLastPosition(frames.LastPosition());
+    std::int64_t kept = 0;
+    if (host_.Naming().keepExisting) {
+        OutputFormat format = OutputFormat::JPG;
+        trap_.Run(244, [&] { format = host_.Format(); });
+        // What is there already is neither written again nor decoded for.
+        kept = frames.Drop([&](std::int64_t position) { return QFileInfo::exists(names.PathOf(position, format)); });
+        ending_.ImagesKept(kept);
+        trap_.Run(244, [&] { names.RemoveAbandonedImages(); });
+    }
+    FrameProgress progress(static_cast<std::int32_t>(frames.Count()), kept);
     std::int64_t taken = 0;
     for (std::int64_t image = 1; image <= frames.Count(); ++image) {
         if (MustEnd())
@@ -245,11 +269,12 @@ void Run::ConvertSelectedFrames(const QString& path, const FrameSelection& selec
         std::optional<WrittenImage> record;
         if (host_.RecordsImages())
             record = WrittenImage{QString(), path, frame->position, frame->time, frame->timeBase, frame->key};
-        Dispatch(std::move(frame->picture), outputBase, frame->position, std::move(record));
+        if (!Dispatch(std::move(frame->picture), names, frame->position, std::move(record)))
+            return;
     }
 }
 
-void Run::ConvertFrames(VideoFrameSource& source, const QString& outputBase)
+void Run::ConvertFrames(VideoFrameSource& source, ImageNames& names)
 {
     // Without a count from the container, every frame means every picture the stream gives.
     constexpr std::int32_t kEveryPicture = std::numeric_limits<std::int32_t>::max();
@@ -289,25 +314,31 @@ void Run::ConvertFrames(VideoFrameSource& source, const QString& outputBase)
             continue;
         }
         ++taken;
-        Dispatch(std::move(picture), outputBase, frame);
+        if (!Dispatch(std::move(picture), names, frame))
+            return;
     }
 }
 
-void Run::Dispatch(std::shared_ptr<const DecodedPicture> picture, const QString& outputBase, std::int64_t frame,
+bool Run::Dispatch(std::shared_ptr<const DecodedPicture> picture, ImageNames& names, std::int64_t frame,
     std::optional<WrittenImage> record)
 {
     OutputFormat format = OutputFormat::JPG;
     int quality = 0;
     if (!trap_.Run(244, [&] { format = host_.Format(); }))
-        return;
+        return true;
     trap_.Run(254, [&] { quality = host_.Quality(); });
 
     Collect(2 * pool_.Threads());
     if (ending_.CutShort())
-        return;
+        return true;
+    QString reason;
+    if (!names.MakeFolder(reason)) {
+        FileProblem(246, kFileError + currentPath_, reason, currentIndex_);
+        return false;
+    }
     // The picture is converted and encoded on an encoder thread, so decoding never waits for it.
     trap_.Run(WriteLabel(format), [&] {
-        const QString path = outputBase + QLatin1Char('_') + QString::number(frame) + QLatin1Char('.') + ExtensionOf(format);
+        const QString path = names.PathOf(frame, format);
         auto task = std::make_shared<std::packaged_task<bool()>>(
             [picture, format, quality, path] { return WriteFrame(*picture, format, quality, path); });
         if (record)
@@ -320,6 +351,7 @@ void Run::Dispatch(std::shared_ptr<const DecodedPicture> picture, const QString&
             throw;
         }
     });
+    return true;
 }
 
 void Run::Collect(std::size_t keep)

@@ -20,6 +20,7 @@ public:
         int framesWritten = 0;   // files actually written
         int failuresShown = 0;   // error reports and file error messages shown
         int filesWithoutChosenFrames = 0;  // videos none of whose frames the selection takes
+        std::int64_t imagesKept = 0;       // images there already, left as they were
     };
 
     // `isConverting` is the window's flag: a run that finds it set returns at once.

@@ -13,9 +13,10 @@ QString CountedText(std::int64_t frame, std::int64_t total)
 
 QString FrameProgress::Text(std::int64_t frame) const
 {
+    const QString kept = kept_ > 0 ? QStringLiteral(", %1 kept").arg(kept_) : QString();
     if (total_)
-        return CountedText(frame, std::max<std::int64_t>(frame, *total_));
-    return QStringLiteral("Frames Processed: %1").arg(frame);
+        return CountedText(frame, std::max<std::int64_t>(frame, *total_)) + kept;
+    return QStringLiteral("Frames Processed: %1").arg(frame) + kept;
 }
 
 double FrameProgress::Value(std::int64_t frame, double readFraction)

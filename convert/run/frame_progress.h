@@ -12,7 +12,8 @@
 // frames it really gave.
 class FrameProgress {
 public:
-    explicit FrameProgress(std::optional<std::int32_t> total) : total_(total) {}
+    // `kept`: images there already, which the total leaves out and the text tells apart.
+    explicit FrameProgress(std::optional<std::int32_t> total, std::int64_t kept = 0) : total_(total), kept_(kept) {}
 
     // Before the frame numbered `frame` (from 1) is taken.
     QString Text(std::int64_t frame) const;
@@ -25,5 +26,6 @@ public:
 
 private:
     std::optional<std::int32_t> total_;
+    std::int64_t kept_;
     double shown_ = 0.0;
 };

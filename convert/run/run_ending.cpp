@@ -4,7 +4,7 @@ QString RunEnding::Message(int framesWritten) const
 {
     QString text = folderFailed_ ? QStringLiteral("The run did not finish: images cannot be saved in the output folder.")
         : stopAsked_             ? QStringLiteral("Stopped.")
-        : framesWritten >= 1     ? QStringLiteral("Done.")
+        : framesWritten >= 1 || (imagesKept_ > 0 && filesNotConverted_ == 0) ? QStringLiteral("Done.")
         // Nothing chosen is nothing failed.
         : filesWithoutChosenFrames_ > 0 && filesNotConverted_ == 0 ? QStringLiteral("No frame is among those chosen.")
                                                                    : QStringLiteral("Failed to convert to JPG.");
@@ -13,7 +13,9 @@ QString RunEnding::Message(int framesWritten) const
             + (filesNotConverted_ == 1 ? QStringLiteral("1 file could not be converted.")
                                        : QStringLiteral("%1 files could not be converted.").arg(filesNotConverted_));
     }
-    if (filesWithoutChosenFrames_ > 0 && framesWritten >= 1) {
+    if (imagesKept_ > 0)
+        text += QStringLiteral("\r\n%1 written, %2 kept.").arg(framesWritten).arg(imagesKept_);
+    if (filesWithoutChosenFrames_ > 0 && (framesWritten >= 1 || imagesKept_ > 0)) {
         text += QStringLiteral("\r\n")
             + (filesWithoutChosenFrames_ == 1 ? QStringLiteral("1 video has no frame among those chosen.")
                                               : QStringLiteral("%1 videos have no frame among those chosen.").arg(filesWithoutChosenFrames_));

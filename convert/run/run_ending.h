@@ -26,6 +26,9 @@ public:
     void HideFileMessages() { fileMessagesHidden_ = true; }
     // A video none of whose frames is among those chosen: no failure, but the end says so.
     void NoFrameChosen() { ++filesWithoutChosenFrames_; }
+    // Images there already under their final names, left as they are.
+    void ImagesKept(std::int64_t images) { imagesKept_ += images; }
+    std::int64_t ImagesKept() const { return imagesKept_; }
     int FilesWithoutChosenFrames() const { return filesWithoutChosenFrames_; }
 
     // The run's final message. Files whose messages were hidden are counted there instead.
@@ -37,4 +40,5 @@ private:
     bool fileMessagesHidden_ = false;
     int filesNotConverted_ = 0;
     int filesWithoutChosenFrames_ = 0;
+    std::int64_t imagesKept_ = 0;
 };

@@ -61,6 +61,14 @@ void SelectedFrames::KeepFirst(std::int64_t most)
         plan_.resize(static_cast<std::size_t>(most));
 }
 
+std::int64_t SelectedFrames::Drop(const std::function<bool(std::int64_t position)>& unwanted)
+{
+    const auto kept = std::remove_if(plan_.begin(), plan_.end(), unwanted);
+    const auto dropped = static_cast<std::int64_t>(plan_.end() - kept);
+    plan_.erase(kept, plan_.end());
+    return dropped;
+}
+
 bool SelectedFrames::ReadsInStretches() const
 {
     if (index_.entryPoints.empty() || plan_.empty())

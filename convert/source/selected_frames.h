@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -47,6 +48,10 @@ public:
     // How many frames the plan takes; keeps only the first `most` of them. Before the first Next.
     std::int64_t Count() const { return static_cast<std::int64_t>(plan_.size()); }
     void KeepFirst(std::int64_t most);
+    // Leaves out the planned frames `unwanted` answers true for; answers how many. Before the first Next.
+    std::int64_t Drop(const std::function<bool(std::int64_t position)>& unwanted);
+    // The video's last position, as far as its index tells.
+    std::int64_t LastPosition() const { return index_.EndPosition() - 1; }
 
     // The next planned frame, in position order; none once the plan is done or the file has ended
     // (an AVI shorter than its header says). Throws std::bad_alloc.
