@@ -105,6 +105,17 @@ TEST_F(CliTest, BadArgumentsAreNamedWithTheUsageAndStatusTwoAndNothingIsConverte
         {{"--from", "1:00", "--to", "59.9", "--output", out, video}, "--to must come after --from"},
         {{"--from", "2", "--to", "2.0", "--output", out, video}, "--to must come after --from"},
         {{"--index", out + "/no such folder/index.csv", "--output", out, video}, "--index"},
+        {{"--size", "0x10", "--output", out, video}, "--size"},
+        {{"--size=-5x", "--output", out, video}, "--size"},
+        {{"--size", "x", "--output", out, video}, "--size"},
+        {{"--size", "640*480", "--output", out, video}, "--size"},
+        {{"--size", "20000x", "--output", out, video}, "--size"},
+        {{"--size", "640x", "--size", "320x", "--output", out, video}, "--size is given twice"},
+        {{"--pad=0", "--output", out, video}, "--pad"},
+        {{"--pad=10", "--output", out, video}, "--pad"},
+        {{"--pad=x", "--output", out, video}, "--pad"},
+        {{"--pad", "--pad=4", "--output", out, video}, "--pad is given twice"},
+        {{"--skip-existing=yes", "--output", out, video}, "--skip-existing"},
     };
     for (const auto& [arguments, named] : bad) {
         const std::string call = arguments.join(' ').toStdString();
