@@ -19,6 +19,7 @@ public:
     int quality = 85;
     std::optional<QString> xAnswer;
     FrameSelection selection;
+    ImageNaming naming;
     // Called before every input read with the member's name; may throw to make that read fail.
     std::function<void(const char* member)> beforeRead;
     // The answer to a message about a file that offers to hide the others.
@@ -48,6 +49,7 @@ public:
     OutputFormat Format() override { Read("Format"); return format; }
     int Quality() override { Read("Quality"); return quality; }
     FrameSelection Selection() override { Read("Selection"); return selection; }
+    ImageNaming Naming() override { Read("Naming"); return naming; }
     void Remark(const QString& text) override { remarks << text; }
 
     void ShowMessage(const QString& text) override { messages << text; }

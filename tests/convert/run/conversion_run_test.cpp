@@ -89,6 +89,57 @@ TEST_F(ConversionRunTest, SelectionsCountTheirImagesAndTakingNoneIsNoFailure)
     EXPECT_EQ(host.messages.value(host.messages.size() - 1), QStringLiteral("Done.\r\n1 video has no frame among those chosen."));
 }
 
+// Images filed as asked: a folder per video, with " (2)" for a second of the same stem; a folder that
+// cannot be made fails that video alone; padded positions; images there already kept byte for byte,
+// and what a killed run left removed while a running one's is not.
+TEST_F(ConversionRunTest, ImagesAreFiledAndKeptAsAsked)
+{
+    QDir(inputs.path()).mkpath("a");
+    QDir(inputs.path()).mkpath("b");
+    MakeVideo(inputs.filePath("a/clip.avi"), {"-f", "lavfi", "-i", "testsrc2=size=64x48:rate=25", "-frames:v", "12", "-c:v", "mjpeg"});
+    QFile::copy(inputs.filePath("a/clip.avi"), inputs.filePath("b/clip.avi"));
+    host.items = {inputs.filePath("a/clip.avi"), inputs.filePath("b/clip.avi")};
+    host.naming.folderPerVideo = true;
+    host.naming.padWidth = 0;
+    EXPECT_EQ(Run().framesWritten, 24);
+    EXPECT_EQ(QDir(output->filePath("clip")).entryList(QDir::Files).value(0), QStringLiteral("clip_00.bmp"));
+    EXPECT_EQ(QDir(output->filePath("clip (2)")).entryList(QDir::Files).value(11), QStringLiteral("clip (2)_11.bmp"));
+
+    output = std::make_unique<QTemporaryDir>();
+    host.outputFolder = output->path();
+    QFile blocking(output->filePath("clip"));
+    ASSERT_TRUE(blocking.open(QIODevice::WriteOnly));
+    blocking.close();
+    host.naming.padWidth = 4;
+    host.messages.clear();
+    const auto outcome = Run();
+    EXPECT_EQ(outcome.framesWritten, 12);
+    EXPECT_EQ(host.messages.value(0), kFileError + host.items[0]);
+    EXPECT_TRUE(host.reasons.value(0).contains("a file of that name is there")) << host.reasons.value(0).toStdString();
+    EXPECT_TRUE(QFile::exists(output->filePath("clip (2)/clip (2)_0007.bmp")));
+
+    // Kept: an image there already, byte for byte; replaced: a temporary file of a process long gone.
+    output = std::make_unique<QTemporaryDir>();
+    host.outputFolder = output->path();
+    host.items = {host.items[0]};
+    host.naming = ImageNaming{};
+    host.naming.keepExisting = true;
+    for (const char* name : {"clip_3.bmp", "clip_5.bmp.99999999-0.partial", "clip_6.bmp.1-0.partial"}) {
+        QFile file(output->filePath(QLatin1String(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("not an image");
+    }
+    host.messages.clear();
+    EXPECT_EQ(Run().framesWritten, 11);
+    QFile kept(output->filePath("clip_3.bmp"));
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("not an image"));
+    EXPECT_EQ(host.messages.value(host.messages.size() - 1), QStringLiteral("Done.\r\n11 written, 1 kept."));
+    EXPECT_EQ(host.frames.filter("kept").value(0), QStringLiteral("Frames Processed: 1 of 11 frame(s), 1 kept"));
+    EXPECT_FALSE(QFile::exists(output->filePath("clip_5.bmp.99999999-0.partial")));
+    EXPECT_TRUE(QFile::exists(output->filePath("clip_6.bmp.1-0.partial")));  // process 1 runs: init
+}
+
 TEST_F(ConversionRunTest, EmptyListSaysSoAndNothingElse)
 {
     const auto outcome = Run();
