@@ -29,8 +29,15 @@ constexpr KeyInfo kKeys[] = {
     {"Which Frames Value", ""},
     {"From", ""},
     {"To", ""},
+    {"Fit Width", ""},
+    {"Fit Height", ""},
+    {"Square Pixels", ""},
+    {"Deinterlace", ""},
+    {"Folder Per Video", ""},
+    {"Numbers Of Equal Length", ""},
+    {"Keep Existing Images", ""},
 };
-static_assert(std::size(kKeys) == static_cast<std::size_t>(SettingsStore::Key::ToTime) + 1);
+static_assert(std::size(kKeys) == static_cast<std::size_t>(SettingsStore::Key::KeepExisting) + 1);
 
 const KeyInfo& InfoOf(SettingsStore::Key key)
 {

@@ -15,6 +15,7 @@ public:
     enum class Key {
         NumberOfFrames, Option2, OutputFolder, LastFolderDot, LastFolder, Extension, Snapshot,
         WhichFrames, WhichFramesValue, FromTime, ToTime,  // which frames, beyond how many
+        FitWidth, FitHeight, SquarePixels, Deinterlace, FolderPerVideo, EqualLengthNumbers, KeepExisting,  // pictures
     };
 
     // The text the store files a key under ("Number Of Frames", "Option2", ...).

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "convert/picture/picture_shape.h"
+#include "convert/run/image_names.h"
 #include "convert/source/frame_selection.h"
 #include "convert/writers/output_format.h"
 
@@ -13,6 +15,8 @@ struct ControlValues {
     QString outputFolder;
     QString frameChoice;
     FrameSelection selection;  // the last the "Which frames" fields gave that was whole
+    PictureShape shape;        // the last the frame "Pictures" gave that was whole
+    ImageNaming naming;
     OutputFormat format = OutputFormat::JPG;
     int quality = 85;
 };

@@ -40,7 +40,7 @@ Form1::Form1(Form1Environment environment, QWidget* parent)
     setObjectName(QStringLiteral("Form1"));
     setAttribute(Qt::WA_StyledBackground);  // lets a skin paint the window's own background
     const Twips twips{static_cast<qreal>(logicalDpiX())};
-    setFixedSize(twips.ToPixels(8040), twips.ToPixels(8520 + kWhichFramesRow));
+    setFixedSize(twips.ToPixels(8040), twips.ToPixels(8520 + kWhichFramesRow + kPicturesFrame));
     ApplyDesignLook(*this);
     snapshot_.Update([this](ControlValues& v) {
         v.quality = controls_.Slider1->value();
@@ -80,6 +80,14 @@ void Form1::ConnectHandlers()
     const std::pair<QLineEdit*, Key> fields[] = {{c.Text2, Key::WhichFramesValue}, {c.Text3, Key::FromTime}, {c.Text4, Key::ToTime}};
     for (const auto& [field, key] : fields)
         connect(field, &QLineEdit::textChanged, this, [this, key = key](const QString& text) { WhichFrames_Change(key, text); });
+    for (const auto& [field, key] : {std::pair{c.Text5, Key::FitWidth}, std::pair{c.Text6, Key::FitHeight}})
+        connect(field, &QLineEdit::textChanged, this, [this, key = key](const QString& text) { Pictures_Change(key, text); });
+    const std::pair<QCheckBox*, Key> boxes[] = {{c.Check1, Key::SquarePixels}, {c.Check2, Key::Deinterlace},
+        {c.Check3, Key::FolderPerVideo}, {c.Check4, Key::EqualLengthNumbers}, {c.Check5, Key::KeepExisting}};
+    for (const auto& [box, key] : boxes) {
+        connect(box, &QCheckBox::toggled, this,
+            [this, key = key](bool checked) { Pictures_Change(key, checked ? QStringLiteral("1") : QString()); });
+    }
     connect(c.Text1, &QLineEdit::textChanged, this, &Form1::Text1_Change);
     connect(c.Slider1, &QSlider::valueChanged, this, [this](int quality) {
         snapshot_.Update([quality](ControlValues& v) { v.quality = quality; });
@@ -101,9 +109,11 @@ void Form1::MakeListEditing()
     HoverFeedback::Areas areas;
     areas.window = this;
     areas.buttons = {c.PushButton1, c.PushButton2, c.PushButton3, c.PushButton4, c.PushButton5, c.PushButton7};
-    areas.plain = {this, c.Frame1, c.Frame2, c.Frame3, c.Frame4, c.Text1, c.Text2, c.Text3, c.Text4, c.Label1, c.Label2, list.viewport()};
+    areas.plain = {this, c.Frame1, c.Frame2, c.Frame3, c.Frame4, c.Frame5, c.Text1, c.Text2, c.Text3, c.Text4, c.Text5, c.Text6,
+        c.Label1, c.Label2, c.Label3, c.Label4, list.viewport()};
     areas.withoutRule = {c.Slider1, c.Combo1, c.Combo2, c.ProgressBar1, c.ProgressBar2};
     areas.withoutRule.insert(areas.withoutRule.end(), c.Option.begin(), c.Option.end());
+    areas.withoutRule.insert(areas.withoutRule.end(), {c.Check1, c.Check2, c.Check3, c.Check4, c.Check5});
     areas.folderBox = c.Text1;
     areas.listArea = list.viewport();
     hoverFeedback_ = std::make_unique<HoverFeedback>(std::move(areas), *busy_, handCursor_);
@@ -147,6 +157,7 @@ void Form1::Form_Load()
     // Restoring the choices raises the controls' own handlers, which store the values straight back.
     trap.Run(132, [&] { SelectFrameChoice(store_.Read(Key::NumberOfFrames)); });
     trap.Run(133, [&] { RestoreWhichFrames(); });
+    trap.Run(135, [&] { RestorePictures(); });
     trap.Run(134, [&] { c.Text1->setText(store_.OutputFolder()); });
     // The stored format is read afresh for every comparison; a text that is no 16-bit number fails
     // the first one, whose guarded action, BMP, then runs.
@@ -206,6 +217,45 @@ void Form1::WhichFrames_Change(Key key, const QString& text)
     TakeWhichFrames();
 }
 
+void Form1::RestorePictures()
+{
+    // Restored without storing back, as the fields of which frames are.
+    const Form1Controls& c = controls_;
+    const QSignalBlocker width(c.Text5), height(c.Text6), square(c.Check1), deinterlace(c.Check2), folder(c.Check3),
+        numbers(c.Check4), keep(c.Check5);
+    c.Text5->setText(store_.Read(Key::FitWidth));
+    c.Text6->setText(store_.Read(Key::FitHeight));
+    const std::pair<QCheckBox*, Key> boxes[] = {{c.Check1, Key::SquarePixels}, {c.Check2, Key::Deinterlace},
+        {c.Check3, Key::FolderPerVideo}, {c.Check4, Key::EqualLengthNumbers}, {c.Check5, Key::KeepExisting}};
+    for (const auto& [box, key] : boxes)
+        box->setChecked(store_.Read(key) == QLatin1String("1"));
+    TakePictures();
+}
+
+std::variant<PicturesFields::Pictures, QString> Form1::ReadPictures() const
+{
+    const Form1Controls& c = controls_;
+    return PicturesFields::Read({c.Text5->text(), c.Text6->text(), c.Check1->isChecked(), c.Check2->isChecked(),
+        c.Check3->isChecked(), c.Check4->isChecked(), c.Check5->isChecked()});
+}
+
+void Form1::Pictures_Change(Key key, const QString& text)
+{
+    store_.Write(key, text);
+    TakePictures();
+}
+
+void Form1::TakePictures()
+{
+    const std::variant<PicturesFields::Pictures, QString> fields = ReadPictures();
+    if (const auto* pictures = std::get_if<PicturesFields::Pictures>(&fields)) {
+        snapshot_.Update([&](ControlValues& v) {
+            v.shape = pictures->shape;
+            v.naming = pictures->naming;
+        });
+    }
+}
+
 void Form1::SelectFrameChoice(const QString& text)
 {
     // A pick-only list cannot show a text that is none of its entries: such a stored text gives way
@@ -252,11 +302,15 @@ void Form1::PushButton2_Click()
         return;
     }
     const std::variant<FrameSelection, QString> selection = ReadWhichFrames();
-    if (const auto* problem = std::get_if<QString>(&selection)) {
-        dialogs_.ShowMessage(*problem);
-        return;
+    const std::variant<PicturesFields::Pictures, QString> pictures = ReadPictures();
+    for (const QString* problem : {std::get_if<QString>(&selection), std::get_if<QString>(&pictures)}) {
+        if (problem) {
+            dialogs_.ShowMessage(*problem);
+            return;
+        }
     }
-    snapshot_.Update([&](ControlValues& v) { v.selection = std::get<FrameSelection>(selection); });
+    TakeWhichFrames();
+    TakePictures();
     driver_.Start();
 }
 

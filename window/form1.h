@@ -5,6 +5,7 @@
 #include "window/conversion_driver.h"
 #include "window/form1_controls.h"
 #include "window/form1_environment.h"
+#include "window/pictures_fields.h"
 #include "window/window_dialogs.h"
 
 #include <QCursor>
@@ -68,6 +69,13 @@ private:
     void MakeListEditing();
     void AddFrameChoices();
     void RestoreWhichFrames();
+    void RestorePictures();
+    // The frame "Pictures" as the run takes it, or the message that names the field that is wrong.
+    std::variant<PicturesFields::Pictures, QString> ReadPictures() const;
+    // A field of the frame "Pictures" has changed: it is stored, and the run takes the frame as it now
+    // is when it is whole.
+    void Pictures_Change(SettingsStore::Key key, const QString& text);
+    void TakePictures();
     // Enables the field of n or s for the rules that take one, and gives the run the fields when they are whole.
     void TakeWhichFrames();
     // The fields of which frames as a selection, or the message that names the field that is wrong.

@@ -109,8 +109,23 @@ Form1Controls BuildForm1Controls(QWidget& form, const Twips& twips)
     }
     c.OptionButton(2)->setChecked(true);
 
+    // Pictures: their size and shape, and how their files are filed.
+    c.Frame5 = Place(new QGroupBox(QStringLiteral("Pictures"), &form), "Frame5", twips.Rect(120, 5670 + kWhichFramesRow, 7800, 1050));
+    c.Label3 = Place(new QLabel(QStringLiteral("Fit within"), c.Frame5), "Label3", twips.Rect(240, 300, 900, 345));
+    c.Text5 = Place(new QLineEdit(c.Frame5), "Text5", twips.Rect(1140, 300, 660, 345));
+    c.Text5->setPlaceholderText(QStringLiteral("W"));
+    c.Label4 = Place(new QLabel(QStringLiteral("x"), c.Frame5), "Label4", twips.Rect(1860, 300, 150, 345));
+    c.Text6 = Place(new QLineEdit(c.Frame5), "Text6", twips.Rect(2010, 300, 660, 345));
+    c.Text6->setPlaceholderText(QStringLiteral("H"));
+    c.Label3->setBuddy(c.Text5);
+    c.Check1 = Place(new QCheckBox(QStringLiteral("Square pixels"), c.Frame5), "Check1", twips.Rect(2880, 300, 2520, 345));
+    c.Check2 = Place(new QCheckBox(QStringLiteral("Deinterlace"), c.Frame5), "Check2", twips.Rect(5400, 300, 2280, 345));
+    c.Check3 = Place(new QCheckBox(QStringLiteral("One folder per video"), c.Frame5), "Check3", twips.Rect(240, 650, 2520, 345));
+    c.Check4 = Place(new QCheckBox(QStringLiteral("Numbers of equal length"), c.Frame5), "Check4", twips.Rect(2880, 650, 2640, 345));
+    c.Check5 = Place(new QCheckBox(QStringLiteral("Keep existing images"), c.Frame5), "Check5", twips.Rect(5400, 650, 2280, 345));
+
     c.Frame4 = Place(new QGroupBox(QStringLiteral("JPG Image Quality"), &form), "Frame4",
-        twips.Rect(120, 5670 + kWhichFramesRow, 7800, 855));
+        twips.Rect(120, 5670 + kWhichFramesRow + kPicturesFrame, 7800, 855));
     c.Slider1 = Place(new QSlider(Qt::Horizontal, c.Frame4), "Slider1", twips.Rect(120, 270, 7560, 480));
     c.Slider1->setRange(1, 100);
     c.Slider1->setSingleStep(1);
@@ -120,16 +135,16 @@ Form1Controls BuildForm1Controls(QWidget& form, const Twips& twips)
     c.Slider1->setValue(85);
 
     c.Frame3 = Place(new QGroupBox(QStringLiteral("Save Image(s) To This Folder"), &form), "Frame3",
-        twips.Rect(120, 6570 + kWhichFramesRow, 7800, 810));
+        twips.Rect(120, 6570 + kWhichFramesRow + kPicturesFrame, 7800, 810));
     c.Text1 = Place(new QLineEdit(c.Frame3), "Text1", twips.Rect(240, 300, 6660, 345));
     c.PushButton7 = MakeButton(c.Frame3, "PushButton7", QStringLiteral("..."), twips.Rect(6960, 300, 600, 345));
 
     c.PushButton2 = MakeButton(&form, "PushButton2", QStringLiteral("Start Converting"),
-        twips.Rect(120, 7500 + kWhichFramesRow, 7800, 405));
+        twips.Rect(120, 7500 + kWhichFramesRow + kPicturesFrame, 7800, 405));
     c.ProgressBar1 = Place(new TextProgressBar(QStringLiteral("Progress Bar 1"), &form), "ProgressBar1",
-        twips.Rect(120, 8025 + kWhichFramesRow, 3840, 405));
+        twips.Rect(120, 8025 + kWhichFramesRow + kPicturesFrame, 3840, 405));
     c.ProgressBar2 = Place(new TextProgressBar(QStringLiteral("Progress Bar 2"), &form), "ProgressBar2",
-        twips.Rect(4080, 8025 + kWhichFramesRow, 3840, 405));
+        twips.Rect(4080, 8025 + kWhichFramesRow + kPicturesFrame, 3840, 405));
 
     // Above the list's header; it shows a picture only while a run works, and never takes a click.
     c.Creator = Place(new QLabel(&form), "Creator", twips.Rect(1200, 0, 495, 435));
@@ -139,6 +154,7 @@ Form1Controls BuildForm1Controls(QWidget& form, const Twips& twips)
     // Frames, bars and the picture box take no focus, so they drop out of the chain.
     ChainTabOrder({c.ListView1, c.Combo1, c.Combo2, c.Text2, c.Text3, c.Text4, c.PushButton1, c.PushButton4, c.PushButton2, c.PushButton3, c.PushButton5,
         c.Slider1, c.OptionButton(1), c.OptionButton(2), c.Text1, c.PushButton7, c.OptionButton(5), c.OptionButton(6),
-        c.OptionButton(7), c.OptionButton(4), c.OptionButton(3)});
+        c.OptionButton(7), c.OptionButton(4), c.OptionButton(3), c.Text5, c.Text6, c.Check1, c.Check2, c.Check3, c.Check4,
+        c.Check5});
     return c;
 }

@@ -3,6 +3,7 @@
 #include "window/twips.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -30,6 +31,7 @@ struct Form1Controls {
     QGroupBox* Frame2 = nullptr;         // "Number Of Frame(s)"
     QGroupBox* Frame3 = nullptr;         // "Save Image(s) To This Folder"
     QGroupBox* Frame4 = nullptr;         // "JPG Image Quality"
+    QGroupBox* Frame5 = nullptr;         // "Pictures"
     QComboBox* Combo1 = nullptr;
     QComboBox* Combo2 = nullptr;   // which frames: every frame, every n-th, ...
     QLineEdit* Text2 = nullptr;    // its n or s
@@ -41,6 +43,15 @@ struct Form1Controls {
     QButtonGroup* OptionGroup = nullptr;    // the ids are the format numbers 1 to 7
     QSlider* Slider1 = nullptr;
     QLineEdit* Text1 = nullptr;
+    QLabel* Label3 = nullptr;        // "Fit within"
+    QLineEdit* Text5 = nullptr;      // its width; empty: any
+    QLabel* Label4 = nullptr;        // "x"
+    QLineEdit* Text6 = nullptr;      // its height; empty: any
+    QCheckBox* Check1 = nullptr;     // "Square pixels"
+    QCheckBox* Check2 = nullptr;     // "Deinterlace"
+    QCheckBox* Check3 = nullptr;     // "One folder per video"
+    QCheckBox* Check4 = nullptr;     // "Numbers of equal length"
+    QCheckBox* Check5 = nullptr;     // "Keep existing images"
     TextProgressBar* ProgressBar1 = nullptr;
     TextProgressBar* ProgressBar2 = nullptr;
     QLabel* Creator = nullptr;  // shows the frame being converted
@@ -51,6 +62,8 @@ struct Form1Controls {
 // The twips the row of which frames adds to the frame "Number Of Frame(s)"; everything below it moves
 // down by as much.
 constexpr int kWhichFramesRow = 420;
+// The twips the frame "Pictures" takes below "Save Output Files As", its gap included.
+constexpr int kPicturesFrame = 1095;
 
 // Builds the window's controls in their design state: captions, fonts, places, tab order, the
 // JPG option selected, the slider at 85, both bars empty with their own texts.

@@ -51,6 +51,11 @@ FrameSelection WindowHost::Selection()
     return snapshot_.Read([](const ControlValues& v) { return v.selection; });
 }
 
+ImageNaming WindowHost::Naming()
+{
+    return snapshot_.Read([](const ControlValues& v) { return v.naming; });
+}
+
 OutputFormat WindowHost::Format()
 {
     return snapshot_.Read([](const ControlValues& v) { return v.format; });

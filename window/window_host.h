@@ -37,6 +37,7 @@ public:
     QString OutputFolder() override;
     QString FrameChoice() override;
     FrameSelection Selection() override;
+    ImageNaming Naming() override;
     OutputFormat Format() override;
     int Quality() override;
 

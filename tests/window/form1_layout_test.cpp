@@ -53,14 +53,20 @@ private slots:
         QTest::newRow("Option1") << "Option1" << "Frame1" << QRect(96, 20, 53, 17);
         QTest::newRow("Option4") << "Option4" << "Frame1" << QRect(256, 20, 53, 17);
         QTest::newRow("Option7") << "Option7" << "Frame1" << QRect(176, 43, 53, 17);
-        QTest::newRow("Frame4") << "Frame4" << "Form1" << QRect(8, 406, 520, 57);
+        QTest::newRow("Frame5") << "Frame5" << "Form1" << QRect(8, 406, 520, 70);
+        QTest::newRow("Text5") << "Text5" << "Frame5" << QRect(76, 20, 44, 23);
+        QTest::newRow("Text6") << "Text6" << "Frame5" << QRect(134, 20, 44, 23);
+        QTest::newRow("Check1") << "Check1" << "Frame5" << QRect(192, 20, 168, 23);
+        QTest::newRow("Check5") << "Check5" << "Frame5" << QRect(360, 43, 152, 23);
+        // The frame "Pictures" moved everything below it down by 73.
+        QTest::newRow("Frame4") << "Frame4" << "Form1" << QRect(8, 479, 520, 57);
         QTest::newRow("Slider1") << "Slider1" << "Frame4" << QRect(8, 18, 504, 32);
-        QTest::newRow("Frame3") << "Frame3" << "Form1" << QRect(8, 466, 520, 54);
+        QTest::newRow("Frame3") << "Frame3" << "Form1" << QRect(8, 539, 520, 54);
         QTest::newRow("Text1") << "Text1" << "Frame3" << QRect(16, 20, 444, 23);
         QTest::newRow("PushButton7") << "PushButton7" << "Frame3" << QRect(464, 20, 40, 23);
-        QTest::newRow("PushButton2") << "PushButton2" << "Form1" << QRect(8, 528, 520, 27);
-        QTest::newRow("ProgressBar1") << "ProgressBar1" << "Form1" << QRect(8, 563, 256, 27);
-        QTest::newRow("ProgressBar2") << "ProgressBar2" << "Form1" << QRect(272, 563, 256, 27);
+        QTest::newRow("PushButton2") << "PushButton2" << "Form1" << QRect(8, 601, 520, 27);
+        QTest::newRow("ProgressBar1") << "ProgressBar1" << "Form1" << QRect(8, 636, 256, 27);
+        QTest::newRow("ProgressBar2") << "ProgressBar2" << "Form1" << QRect(272, 636, 256, 27);
         QTest::newRow("Creator") << "Creator" << "Form1" << QRect(80, 0, 33, 29);
     }
 
@@ -77,8 +83,8 @@ private slots:
 
     void windowHasAFixedSize()
     {
-        QCOMPARE(form_->minimumSize(), QSize(536, 596));
-        QCOMPARE(form_->maximumSize(), QSize(536, 596));
+        QCOMPARE(form_->minimumSize(), QSize(536, 669));
+        QCOMPARE(form_->maximumSize(), QSize(536, 669));
     }
 
     void captionsAndTexts()
@@ -135,7 +141,7 @@ private slots:
     {
         const QStringList expected = {"ListView1", "Combo1", "Combo2", "Text2", "Text3", "Text4", "PushButton1", "PushButton4", "PushButton2", "PushButton3",
             "PushButton5", "Slider1", "Option1", "Option2", "Text1", "PushButton7", "Option5", "Option6", "Option7",
-            "Option4", "Option3"};
+            "Option4", "Option3", "Text5", "Text6", "Check1", "Check2", "Check3", "Check4", "Check5"};
         QStringList order;
         QWidget* widget = ControlsOf(*form_).ListView1;
         do {
@@ -144,7 +150,7 @@ private slots:
             widget = widget->nextInFocusChain();
         } while (widget != ControlsOf(*form_).ListView1);
         QCOMPARE(order, expected);
-        for (const char* passedOver : {"Frame1", "Frame2", "Frame3", "Frame4", "ProgressBar1", "ProgressBar2", "Creator"})
+        for (const char* passedOver : {"Frame1", "Frame2", "Frame3", "Frame4", "Frame5", "ProgressBar1", "ProgressBar2", "Creator"})
             QVERIFY(!(form_->findChild<QWidget*>(passedOver)->focusPolicy() & Qt::TabFocus));
     }
 

@@ -173,6 +173,16 @@ Form1Controls ControlsOf(const Form1& form)
     c.Frame2 = Find<QGroupBox>(form, "Frame2");
     c.Frame3 = Find<QGroupBox>(form, "Frame3");
     c.Frame4 = Find<QGroupBox>(form, "Frame4");
+    c.Frame5 = Find<QGroupBox>(form, "Frame5");
+    c.Label3 = Find<QLabel>(form, "Label3");
+    c.Text5 = Find<QLineEdit>(form, "Text5");
+    c.Label4 = Find<QLabel>(form, "Label4");
+    c.Text6 = Find<QLineEdit>(form, "Text6");
+    c.Check1 = Find<QCheckBox>(form, "Check1");
+    c.Check2 = Find<QCheckBox>(form, "Check2");
+    c.Check3 = Find<QCheckBox>(form, "Check3");
+    c.Check4 = Find<QCheckBox>(form, "Check4");
+    c.Check5 = Find<QCheckBox>(form, "Check5");
     c.Combo1 = Find<QComboBox>(form, "Combo1");
     c.Combo2 = Find<QComboBox>(form, "Combo2");
     c.Text2 = Find<QLineEdit>(form, "Text2");
