@@ -161,6 +161,21 @@ bool DecodeLoop::DamageOnSeveralThreads(const AVFrame& picture) const
     return lateFailures_ && (watch_.DamageSeen() || picture.decode_error_flags != 0 || (picture.flags & AV_FRAME_FLAG_CORRUPT));
 }
 
+void DecodeLoop::MoveOutOfDecoderBuffers(AVFrame& picture)
+{
+    FramePtr copy(av_frame_alloc());
+    if (!copy)
+        throw std::bad_alloc();
+    copy->format = picture.format;
+    copy->width = picture.width;
+    copy->height = picture.height;
+    // Of a picture like the one copied, only the allocations can fail.
+    if (av_frame_get_buffer(copy.get(), 0) < 0 || av_frame_copy(copy.get(), &picture) < 0 || av_frame_copy_props(copy.get(), &picture) < 0)
+        throw std::bad_alloc();
+    av_frame_unref(&picture);
+    av_frame_move_ref(&picture, copy.get());
+}
+
 bool DecodeLoop::Next(AVFrame* into, std::int64_t& position)
 {
     while (!drained_) {
@@ -180,6 +195,8 @@ bool DecodeLoop::Next(AVFrame* into, std::int64_t& position)
                 continue;
             }
             lastPicturePosition_ = position;
+            if (!lateFailures_)
+                MoveOutOfDecoderBuffers(*into);
             return true;
         }
         if (received == AVERROR_EOF) {

@@ -38,8 +38,9 @@ public:
     // Threads the decoder really works with (1 when it decodes on the caller's thread only).
     int DecoderThreads() const;
 
-    // The next picture and its position; false once the stream has no more. Throws std::bad_alloc
-    // when memory runs out.
+    // The next picture and its position; false once the stream has no more. Decoded on one thread, it
+    // comes in a buffer of its own (see MoveOutOfDecoderBuffers). Throws std::bad_alloc when memory
+    // runs out.
     bool Next(AVFrame* into, std::int64_t& position);
 
     // Packets go through `gate` (which must outlive the loop) from now on; null: every packet is decoded.
@@ -60,6 +61,12 @@ private:
     void SendEnd();
     void DecodingFailed();
     void StartOverOnOneThread();
+    // Where damage stops a decoder, what it leaves undecoded and does not conceal (MPEG-2 field
+    // pictures get no concealment) shows the buffer it recycled as that buffer was. The ffmpeg command
+    // on one thread lets go of each picture before the decoder goes on, and so must we, however long
+    // the picture is kept: it goes into a copy. On several threads a damaged picture is decoded again
+    // on one, so the copy is made on one thread only.
+    void MoveOutOfDecoderBuffers(AVFrame& picture);
 
     PositionRule* rule_ = nullptr;
     PacketGate* gate_ = nullptr;

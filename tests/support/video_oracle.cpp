@@ -18,9 +18,13 @@ QString VideoCorpusFolder()
     return QFileInfo(folder).isDir() ? QDir(folder).absolutePath() : QString();
 }
 
-QStringList FfmpegPictureDigests(const QString& video, bool upright, const QString& filters)
+namespace {
+
+QStringList Digests(const QString& video, bool upright, const QString& filters, bool oneThread)
 {
     QStringList arguments{"-nostdin", "-v", "error"};
+    if (oneThread)
+        arguments << "-threads" << "1";
     if (!upright)
         arguments << "-noautorotate";
     arguments << "-i" << video << "-map" << "0:V:0" << "-fps_mode" << "passthrough" << "-autoscale" << "0";
@@ -40,6 +44,18 @@ QStringList FfmpegPictureDigests(const QString& video, bool upright, const QStri
     return digests;
 }
 
+}  // namespace
+
+QStringList FfmpegPictureDigests(const QString& video, bool upright, const QString& filters)
+{
+    return Digests(video, upright, filters, false);
+}
+
+QStringList FfmpegPictureDigestsOnOneThread(const QString& video)
+{
+    return Digests(video, true, {}, true);
+}
+
 int FfprobePictureCount(const QString& video)
 {
     const ToolResult probed = RunTool(QStringLiteral("ffprobe"), {"-v", "error", "-select_streams", "V:0", "-count_frames",
@@ -54,7 +70,11 @@ int FfprobePictureCount(const QString& video)
 
 void ExpectPicturesMatchFfmpeg(const QString& video, const QString& folder, bool upright, const QString& filters)
 {
-    const QStringList expected = FfmpegPictureDigests(video, upright, filters);
+    ExpectPicturesMatchDigests(video, folder, FfmpegPictureDigests(video, upright, filters));
+}
+
+void ExpectPicturesMatchDigests(const QString& video, const QString& folder, const QStringList& expected)
+{
     const QString stem = QFileInfo(video).completeBaseName();
     QStringList expectedNames;
     for (int k = 0; k < expected.size(); ++k)

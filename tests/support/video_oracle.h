@@ -13,9 +13,15 @@ QString VideoCorpusFolder();
 // fails.
 QStringList FfmpegPictureDigests(const QString& video, bool upright = true, const QString& filters = {});
 
+// The same decoded on one thread, as a damaged file needs: FFmpeg's frame threads hide damage
+// differently from run to run.
+QStringList FfmpegPictureDigestsOnOneThread(const QString& video);
+
 // How many pictures ffprobe counts in that stream.
 int FfprobePictureCount(const QString& video);
 
 // Checks the BMP files a run wrote for `video` into `folder`: exactly one per picture of
 // FfmpegPictureDigests, named by its place in that order from 0, each equal to it.
 void ExpectPicturesMatchFfmpeg(const QString& video, const QString& folder, bool upright = true, const QString& filters = {});
+// The same against digests in that order.
+void ExpectPicturesMatchDigests(const QString& video, const QString& folder, const QStringList& expected);

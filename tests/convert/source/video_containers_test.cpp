@@ -153,6 +153,45 @@ TEST_F(MadeVideos, AVariableFrameRateWithAGapGivesOneImagePerPicture)
     ExpectConvertsLikeFfmpeg(video);
 }
 
+// FFmpeg encodes frame pictures only: each field is encoded as a picture of half the height, and a
+// script rewrites their headers into the two fields of a frame. A field picture gets no concealment,
+// so what damage leaves undecoded shows whichever buffer the decoder recycled, as the ffmpeg command
+// on one thread leaves it. 720x576 decodes on one thread, 1280x720 on several until the damage and
+// then again on one.
+TEST_F(MadeVideos, AFieldCodedTransportStreamCutInItsLastFieldEndsAsFfmpegDecodesItOnOneThread)
+{
+    for (const QString size : {"720x576", "1280x720"}) {
+        SCOPED_TRACE(size.toStdString());
+        const QString halves = Bars(size + "_halves.m2v", size, 8,
+            {"-vf", "setfield=tff,separatefields", "-c:v", "mpeg2video", "-g", "1", "-q:v", "2", "-f", "mpeg2video"});
+        const QString fields = folder.filePath(size + "_fields.m2v");
+        const ToolResult rewritten = RunTool(kPython, {QStringLiteral(STILLPRESS_TEST_SCRIPTS "/field_pictures.py"), halves, fields});
+        ASSERT_EQ(rewritten.exitCode, 0) << rewritten.err.toStdString();
+        const QString whole = Make(size + "_whole.ts", {"-fflags", "+genpts", "-i", fields, "-c", "copy", "-f", "mpegts"});
+        ASSERT_EQ(FfprobePictureCount(whole), 4) << "eight fields make four frames";
+
+        QFile file(whole);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        // The last picture header is the last frame's second field's.
+        const qsizetype lastField = bytes.lastIndexOf(QByteArray("\0\0\1\0", 4));
+        ASSERT_GT(lastField, 0);
+        const qsizetype inside = (lastField + bytes.size()) / 2 / 188 * 188;
+        for (const qsizetype cut : {inside, inside + 100}) {
+            SCOPED_TRACE(cut);
+            QFile part(folder.filePath(QStringLiteral("%1_cut%2.ts").arg(size).arg(cut)));
+            ASSERT_TRUE(part.open(QIODevice::WriteOnly));
+            part.write(bytes.left(cut));
+            part.close();
+            QTemporaryDir output;
+            ConvertToBmp(part.fileName(), output.path());
+            const QStringList expected = FfmpegPictureDigestsOnOneThread(part.fileName());
+            EXPECT_EQ(expected.size(), 4);
+            ExpectPicturesMatchDigests(part.fileName(), output.path(), expected);
+        }
+    }
+}
+
 // The 3x3 matrix of the first track header, nine big-endian 32-bit numbers.
 void SetTrackMatrix(const QString& path, const std::array<std::int32_t, 9>& matrix)
 {
