@@ -69,6 +69,13 @@ TEST_P(VideoCorpusFile, EveryPictureMatchesFfmpeg)
     // The ffmpeg command without a filter chain converts HDR pictures by their matrix alone, as
     // --no-tonemap does; the tone-mapped pictures are held to the README's chain elsewhere.
     const QString name = QString::fromLatin1(GetParam());
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    // 745 pictures of 1080p, nearly a minute under the sanitizers; the normal build converts them all.
+    if (name.startsWith(QLatin1String("mkv_h264_1920x1080_vfr")))
+        GTEST_SKIP() << "converted in the normal build";
+#endif
+#endif
     RunSettings settings;
     settings.toneMap = !name.contains(QLatin1String("_pq_")) && !name.contains(QLatin1String("_hlg"));
     ExpectConvertsLikeFfmpeg(QDir(VideoCorpusFolder()).filePath(name), settings);
