@@ -25,6 +25,7 @@ public:
     int Quality() override { return line_.quality; }
     FrameSelection Selection() override { return line_.selection; }
     ImageNaming Naming() override { return line_.naming; }
+    PictureShape Shape() override { return line_.shape; }
 
     void ShowMessage(const QString& text) override;
     std::optional<QString> AskText(const QString& prompt, const QString& title, const QString& defaultText) override;

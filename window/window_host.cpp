@@ -56,6 +56,11 @@ ImageNaming WindowHost::Naming()
     return snapshot_.Read([](const ControlValues& v) { return v.naming; });
 }
 
+PictureShape WindowHost::Shape()
+{
+    return snapshot_.Read([](const ControlValues& v) { return v.shape; });
+}
+
 OutputFormat WindowHost::Format()
 {
     return snapshot_.Read([](const ControlValues& v) { return v.format; });

@@ -38,6 +38,7 @@ public:
     QString FrameChoice() override;
     FrameSelection Selection() override;
     ImageNaming Naming() override;
+    PictureShape Shape() override;
     OutputFormat Format() override;
     int Quality() override;
 

@@ -1,5 +1,6 @@
 #include "convert/picture/decoded_picture.h"
 
+#include "convert/picture/deinterlace.h"
 #include "convert/picture/picture_converter.h"
 #include "convert/picture/tone_mapper.h"
 
@@ -78,36 +79,75 @@ void CopyPadded(const std::uint8_t* source, int sourceStride, int width, int hei
 
 }  // namespace
 
-const AVFrame* DecodedPicture::UprightPlanes() const
+DecodedPicture::DecodedPicture(FramePtr picture, Orientation orientation, std::optional<HdrSignal> hdr, PictureShaping shaping)
+    : picture_(std::move(picture)), orientation_(orientation), hdr_(hdr), shaping_(std::move(shaping))
+{
+    // A turned picture's samples are as wide as they were high.
+    const AVRational aspect = orientation_.transpose && shaping_.sampleAspect.num > 0
+        ? AVRational{shaping_.sampleAspect.den, shaping_.sampleAspect.num}
+        : shaping_.sampleAspect;
+    const PictureSize upright = orientation_.transpose ? PictureSize{picture_->height, picture_->width} : PictureSize{picture_->width, picture_->height};
+    size_ = ShapedSize(upright, aspect, shaping_.shape);
+}
+
+const AVFrame& DecodedPicture::Source() const
+{
+    if (!shaping_.shape.deinterlace || !picture_->interlaced_frame)
+        return *picture_;
+    thread_local FramePtr deinterlaced(av_frame_alloc());
+    if (!deinterlaced)
+        throw std::bad_alloc();
+    Deinterlace(shaping_.previous.get(), *picture_, shaping_.next.get(), *deinterlaced);
+    return *deinterlaced;
+}
+
+const AVFrame* DecodedPicture::UprightPlanes(const AVFrame& picture) const
 {
     if (orientation_.IsUpright())
-        return picture_.get();
+        return &picture;
     thread_local FramePtr turned(av_frame_alloc());
     if (!turned)
         throw std::bad_alloc();
-    return OrientFrame(*picture_, orientation_, *turned) ? turned.get() : nullptr;
+    return OrientFrame(picture, orientation_, *turned) ? turned.get() : nullptr;
 }
 
-void DecodedPicture::Convert(const AVFrame& picture, PackedDib& into) const
+void DecodedPicture::Convert(const AVFrame& picture, PictureSize size, PackedDib& into) const
 {
     // One converter and one mapper per thread, rebuilt only when the pictures change their kind or size.
-    if (hdr_) {
-        thread_local ToneMapper mapper;
+    thread_local PictureConverter converter;
+    if (!hdr_) {
+        converter.Convert(picture, into, size);
+        return;
+    }
+    thread_local ToneMapper mapper;
+    if (size == PictureSize{picture.width, picture.height}) {
         mapper.Map(picture, *hdr_, into);
         return;
     }
-    thread_local PictureConverter converter;
-    converter.Convert(picture, into);
+    // Tone-mapped at its own size, then shrunk.
+    thread_local PackedDib mapped(1, 1);
+    mapper.Map(picture, *hdr_, mapped);
+    FramePtr bitmap(av_frame_alloc());
+    if (!bitmap)
+        throw std::bad_alloc();
+    bitmap->format = AV_PIX_FMT_BGR24;
+    bitmap->width = mapped.Width();
+    bitmap->height = mapped.Height();
+    bitmap->data[0] = mapped.TopDownRow(0);
+    bitmap->linesize[0] = -static_cast<int>(mapped.Stride());
+    thread_local PictureConverter shrinker;
+    shrinker.Convert(*bitmap, into, size);
 }
 
 void DecodedPicture::ToPackedDib(PackedDib& into) const
 {
-    if (const AVFrame* upright = UprightPlanes()) {
-        Convert(*upright, into);
+    const AVFrame& source = Source();
+    if (const AVFrame* upright = UprightPlanes(source)) {
+        Convert(*upright, size_, into);
         return;
     }
     thread_local PackedDib stored(1, 1);
-    Convert(*picture_, stored);
+    Convert(source, orientation_.transpose ? PictureSize{size_.height, size_.width} : size_, stored);
     into.Resize(Width(), Height());
     OrientPlane(stored.TopDownRow(0), -static_cast<std::ptrdiff_t>(stored.Stride()), stored.Width(), stored.Height(), 3,
         orientation_, into.TopDownRow(0), -static_cast<std::ptrdiff_t>(into.Stride()));
@@ -122,9 +162,10 @@ PackedDib DecodedPicture::ToPackedDib() const
 
 std::optional<JpegPlanes> DecodedPicture::ToJpegPlanes() const
 {
-    if (hdr_ || (picture_->format != AV_PIX_FMT_YUV420P && picture_->format != AV_PIX_FMT_YUVJ420P) || !HasJpegColours(*picture_))
+    if (hdr_ || Resized() || (picture_->format != AV_PIX_FMT_YUV420P && picture_->format != AV_PIX_FMT_YUVJ420P)
+        || !HasJpegColours(*picture_))
         return std::nullopt;
-    const AVFrame* upright = UprightPlanes();
+    const AVFrame* upright = UprightPlanes(Source());
     if (!upright)
         return std::nullopt;
     const AVFrame& picture = *upright;

@@ -48,10 +48,10 @@ bool IsFullRange(const AVFrame& picture)
 
 }  // namespace
 
-PictureConverter::Source PictureConverter::SourceOf(const AVFrame& picture)
+PictureConverter::Source PictureConverter::SourceOf(const AVFrame& picture, std::optional<PictureSize> size)
 {
     return Source{picture.width, picture.height, PlainFormatOf(static_cast<AVPixelFormat>(picture.format)),
-        SwsColorspaceOf(picture.colorspace), IsFullRange(picture) ? 1 : 0};
+        SwsColorspaceOf(picture.colorspace), IsFullRange(picture) ? 1 : 0, size.value_or(PictureSize{picture.width, picture.height})};
 }
 
 void PictureConverter::Prepare(const Source& source)
@@ -64,7 +64,7 @@ void PictureConverter::Prepare(const Source& source)
     context_.reset();
     const auto format = static_cast<AVPixelFormat>(source.format);
     rows_.clear();
-    context_.reset(sws_getContext(source.width, source.height, format, source.width, source.height, AV_PIX_FMT_BGR24,
+    context_.reset(sws_getContext(source.width, source.height, format, source.size.width, source.size.height, AV_PIX_FMT_BGR24,
         SWS_BICUBIC, nullptr, nullptr, nullptr));
     const AVPixFmtDescriptor* descriptor = av_pix_fmt_desc_get(format);
     const bool hasColourMatrix = descriptor && !(descriptor->flags & AV_PIX_FMT_FLAG_RGB) && !(descriptor->flags & AV_PIX_FMT_FLAG_PAL);
@@ -83,11 +83,12 @@ void PictureConverter::Prepare(const Source& source)
     builtFor_ = source;
 }
 
-void PictureConverter::Convert(const AVFrame& picture, PackedDib& into)
+void PictureConverter::Convert(const AVFrame& picture, PackedDib& into, std::optional<PictureSize> size)
 {
-    Prepare(SourceOf(picture));
-    const int width = picture.width;
-    const int height = picture.height;
+    const Source source = SourceOf(picture, size);
+    Prepare(source);
+    const int width = source.size.width;
+    const int height = source.size.height;
     into.Resize(width, height);
     // Rows of whole blocks can take swscale's output directly, bottom row last (a negative stride).
     if (width % kWholeBlockPixels == 0) {

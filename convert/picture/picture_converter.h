@@ -2,8 +2,10 @@
 
 #include "convert/picture/frame_handles.h"
 #include "convert/picture/packed_dib.h"
+#include "convert/picture/picture_shape.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 // Turns decoded pictures of any pixel format into bottom-up 24-bit BGR bitmaps of their own size, with
@@ -11,9 +13,10 @@
 // video, the palette that came with that picture.
 class PictureConverter {
 public:
-    // Converts into `into`, made the picture's size. Throws std::runtime_error when the conversion
-    // cannot be set up for this picture (a damaged one), std::bad_alloc when memory runs out.
-    void Convert(const AVFrame& picture, PackedDib& into);
+    // Converts into `into`, made the picture's size or `size` (scaled bicubically in the picture's own
+    // planes first, as the ffmpeg command's scale filter does). Throws std::runtime_error when the
+    // conversion cannot be set up for this picture (a damaged one), std::bad_alloc when memory runs out.
+    void Convert(const AVFrame& picture, PackedDib& into, std::optional<PictureSize> size = std::nullopt);
 
 private:
     // What a swscale context converts: the picture's size, pixel format and colours.
@@ -23,9 +26,10 @@ private:
         int format = -1;
         int colourspace = 0;
         int fullRange = 0;
+        PictureSize size;  // of the bitmap
         bool operator==(const Source&) const = default;
     };
-    static Source SourceOf(const AVFrame& picture);
+    static Source SourceOf(const AVFrame& picture, std::optional<PictureSize> size);
     // A context for `source`, with its colours set; the output depends on nothing else.
     void Prepare(const Source& source);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "convert/picture/picture_shape.h"
 #include "convert/run/image_names.h"
 #include "convert/source/frame_selection.h"
 #include "convert/writers/output_format.h"
@@ -45,6 +46,8 @@ public:
     virtual FrameSelection Selection() { return {}; }
     // How the images are filed: in the output folder itself, positions as they are, unless the host offers more.
     virtual ImageNaming Naming() { return {}; }
+    // How the pictures are shaped: as they are, unless the host offers more.
+    virtual PictureShape Shape() { return {}; }
 
     // Dialogs.
     virtual void ShowMessage(const QString& text) = 0;

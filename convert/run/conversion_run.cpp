@@ -55,7 +55,7 @@ public:
         : host_(host), trap_(QLatin1String(ErrorReport::kConversionRun), [this](const QString& message) {
               host_.ShowErrorReport(message);
           }),
-          budget_(ThreadBudgetFor(settings.threads)), pool_(budget_.encoders), look_{settings.upright, settings.toneMap}
+          budget_(ThreadBudgetFor(settings.threads)), pool_(budget_.encoders), look_{settings.upright, settings.toneMap, {}}
     {
     }
 
@@ -184,6 +184,7 @@ void Run::ConvertFile(int index)
 
     FrameSelection selection;
     trap_.Run(206, [&] { selection = host_.Selection(); });
+    trap_.Run(206, [&] { look_.shape = host_.Shape(); });
     // Only an index tells a selection's frames, a frame's time, the video's last position and which
     // images are there already before anything is decoded.
     if (!selection.TakesEverything() || host_.RecordsImages() || naming.keepExisting || naming.padWidth == 0) {

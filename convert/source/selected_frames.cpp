@@ -73,7 +73,7 @@ bool SelectedFrames::ReadsInStretches() const
 {
     if (index_.entryPoints.empty() || plan_.empty())
         return false;
-    const std::vector<StretchReader::Stretch> stretches = StretchReader::StretchesFor(index_, plan_);
+    const std::vector<StretchReader::Stretch> stretches = StretchReader::StretchesFor(index_, plan_, Neighbours());
     if (stretches.empty())
         return false;
     std::int64_t decoded = 0;
@@ -96,7 +96,7 @@ std::optional<SelectedFrames::Frame> SelectedFrames::Next()
             reading_ = Reading::Stretches;
             fromStart_.reset();  // its decoder and file are not needed while stretches are read
             stretches_ = std::make_unique<StretchReader>(
-                path_, index_, StretchReader::StretchesFor(index_, plan_), stretchThreads_, look_);
+                path_, index_, StretchReader::StretchesFor(index_, plan_, Neighbours()), stretchThreads_, look_);
         }
     }
     if (next_ >= plan_.size())

@@ -62,6 +62,8 @@ public:
 
 private:
     bool ReadsInStretches() const;
+    // The pictures each side of a chosen one that must be decoded with it: deinterlacing takes them.
+    int Neighbours() const { return look_.shape.deinterlace ? 1 : 0; }
     Frame FrameAt(std::int64_t position, std::shared_ptr<const DecodedPicture> picture) const;
     std::optional<Frame> NextFromStart();
 

@@ -1,18 +1,24 @@
 #include "convert/source/stretch_reader.h"
 
+#include <algorithm>
 #include <system_error>
 
 std::vector<StretchReader::Stretch> StretchReader::StretchesFor(
-    const PictureIndex& index, const std::vector<std::int64_t>& positions)
+    const PictureIndex& index, const std::vector<std::int64_t>& positions, int neighbours)
 {
     std::vector<Stretch> stretches;
     for (const std::int64_t position : positions) {
-        const PictureIndex::EntryPoint* entry = index.EntryPointFor(position);
+        const std::int64_t first = std::max(index.firstPosition, position - neighbours);
+        const std::int64_t last = std::min(index.EndPosition() - 1, position + neighbours);
+        const PictureIndex::EntryPoint* entry = index.EntryPointFor(first);
         if (!entry)
             return {};
         if (stretches.empty() || entry->position > stretches.back().wanted.back())
-            stretches.push_back({*entry, {}});
-        stretches.back().wanted.push_back(position);
+            stretches.push_back({*entry, {}, {}});
+        Stretch& stretch = stretches.back();
+        for (std::int64_t decoded = std::max(first, stretch.wanted.empty() ? first : stretch.wanted.back() + 1); decoded <= last; ++decoded)
+            stretch.wanted.push_back(decoded);
+        stretch.shown.push_back(position);
     }
     return stretches;
 }
@@ -41,8 +47,8 @@ StretchReader::Pictures StretchReader::Read(VideoFrameSource& source, const Stre
     if (!source.ReadStretch(stretch.entry, stretch.wanted))
         return std::nullopt;
     std::vector<std::shared_ptr<const DecodedPicture>> pictures;
-    pictures.reserve(stretch.wanted.size());
-    for (const std::int64_t position : stretch.wanted) {
+    pictures.reserve(stretch.shown.size());
+    for (const std::int64_t position : stretch.shown) {
         std::shared_ptr<const DecodedPicture> picture = source.PictureAt(static_cast<std::int32_t>(position));
         if (!picture || source.StretchFailed())
             return std::nullopt;

@@ -24,15 +24,17 @@ class StretchReader {
 public:
     struct Stretch {
         PictureIndex::EntryPoint entry;
-        std::vector<std::int64_t> wanted;  // increasing
+        std::vector<std::int64_t> wanted;  // increasing: the positions decoded
+        std::vector<std::int64_t> shown;   // increasing: those of them handed out
     };
-    // One stretch's pictures, one per wanted position; none when the stretch failed.
+    // One stretch's pictures, one per shown position; none when the stretch failed.
     using Pictures = std::optional<std::vector<std::shared_ptr<const DecodedPicture>>>;
 
-    // Cuts `positions` (increasing, none before the first entry point) into stretches: a new one
-    // wherever an entry point lies between two wanted positions, so that seeking there skips everything
-    // between them.
-    static std::vector<Stretch> StretchesFor(const PictureIndex& index, const std::vector<std::int64_t>& positions);
+    // Cuts `positions` (increasing, none before the first entry point) into stretches, each position
+    // decoded with `neighbours` pictures on each side (deinterlacing needs them): a new stretch
+    // wherever an entry point lies between two positions to decode, so that seeking there skips
+    // everything between them.
+    static std::vector<Stretch> StretchesFor(const PictureIndex& index, const std::vector<std::int64_t>& positions, int neighbours = 0);
 
     // Reads `stretches` of the video at `path` on `threads` threads, as `index` (which must outlive the
     // reader) tells, each picture made to look as `look` says.

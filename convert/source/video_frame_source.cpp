@@ -19,46 +19,91 @@ struct VideoFrameSource::State {
     TimestampPositions* timestamps = nullptr;  // the rule, when it numbers by an index's timestamps
     std::optional<StretchGate> gate;
     DecodeLoop decode;  // after the rule and the gate it uses
-    bool upright = true;
-    bool toneMap = true;
+    PictureLook look;
+    // The container's sample aspect, which goes before the pictures' own as the ffmpeg command takes it.
+    AVRational streamAspect{0, 1};
     // The stream's display matrix and colours, for pictures that carry none of their own.
     std::optional<std::array<std::int32_t, 9>> streamMatrix;
     StreamColours streamColours;
 
-    // The latest picture at or before the asked position.
+    // The latest picture at or before the asked position, made from `currentFrame` when first asked for.
     std::shared_ptr<const DecodedPicture> current;
+    FramePtr currentFrame{av_frame_alloc()};
     std::int64_t currentPosition = -1;
+    // The picture before it in decoding's output, kept only for deinterlacing.
+    FramePtr previousFrame{av_frame_alloc()};
     // The first picture found beyond the asked position, kept for the next request.
     FramePtr ahead{av_frame_alloc()};
     std::int64_t aheadPosition = -1;
     bool decoderEnded = false;
 
     void AdvanceTo(std::int64_t position);
+    std::shared_ptr<const DecodedPicture> Current();
     Orientation OrientationOf(const AVFrame& picture) const;
+    void StartOver();
 };
+
+// A picture shaped for deinterlacing takes its neighbours along: the one before it, and the one after,
+// which AdvanceTo has decoded already unless the stream ended.
+std::shared_ptr<const DecodedPicture> VideoFrameSource::State::Current()
+{
+    if (current || currentPosition < 0)
+        return current;
+    const auto reference = [](const AVFrame& frame) {
+        FramePtr copy(av_frame_alloc());
+        if (!copy || av_frame_ref(copy.get(), &frame) < 0)
+            throw std::bad_alloc();
+        return copy;
+    };
+    PictureShaping shaping;
+    shaping.shape = look.shape;
+    shaping.sampleAspect = streamAspect.num > 0 && streamAspect.den > 0 ? streamAspect : currentFrame->sample_aspect_ratio;
+    if (look.shape.deinterlace) {
+        if (previousFrame->buf[0])
+            shaping.previous = reference(*previousFrame);
+        if (aheadPosition >= 0)
+            shaping.next = reference(*ahead);
+    }
+    FramePtr picture(av_frame_alloc());
+    if (!picture || av_frame_ref(picture.get(), currentFrame.get()) < 0)
+        throw std::bad_alloc();
+    const Orientation orientation = OrientationOf(*picture);
+    const std::optional<HdrSignal> hdr = look.toneMap ? HdrSignalOf(*picture, streamColours) : std::nullopt;
+    current = std::make_shared<const DecodedPicture>(std::move(picture), orientation, hdr, std::move(shaping));
+    return current;
+}
+
+void VideoFrameSource::State::StartOver()
+{
+    current.reset();
+    av_frame_unref(currentFrame.get());
+    av_frame_unref(previousFrame.get());
+    currentPosition = -1;
+    av_frame_unref(ahead.get());
+    aheadPosition = -1;
+    decoderEnded = false;
+}
 
 Orientation VideoFrameSource::State::OrientationOf(const AVFrame& picture) const
 {
-    if (!upright)
+    if (!look.upright)
         return {};
     return OrientationOfPicture(picture, streamMatrix ? streamMatrix->data() : nullptr);
 }
 
-// Makes `current` the last picture at or before `position`, reading no further than needed to know it.
+// Makes the current picture the last one at or before `position`, reading no further than needed to know it.
 void VideoFrameSource::State::AdvanceTo(std::int64_t position)
 {
     while (true) {
         if (aheadPosition >= 0) {
             if (aheadPosition > position)
                 return;
-            FramePtr picture(av_frame_alloc());
-            if (!picture)
-                throw std::bad_alloc();
-            av_frame_move_ref(picture.get(), ahead.get());
-            ForgetUnknownColours(*picture);
-            const Orientation orientation = OrientationOf(*picture);
-            const std::optional<HdrSignal> hdr = toneMap ? HdrSignalOf(*picture, streamColours) : std::nullopt;
-            current = std::make_shared<const DecodedPicture>(std::move(picture), orientation, hdr);
+            av_frame_unref(previousFrame.get());
+            if (look.shape.deinterlace)
+                av_frame_move_ref(previousFrame.get(), currentFrame.get());
+            av_frame_unref(currentFrame.get());
+            av_frame_move_ref(currentFrame.get(), ahead.get());
+            current.reset();
             currentPosition = aheadPosition;
             aheadPosition = -1;
         }
@@ -69,6 +114,7 @@ void VideoFrameSource::State::AdvanceTo(std::int64_t position)
             decoderEnded = true;
             return;
         }
+        ForgetUnknownColours(*ahead);
         aheadPosition = next;
     }
 }
@@ -82,10 +128,9 @@ VideoFrameSource::Status VideoFrameSource::Open(
     Release();
     failureReason_.clear();
     auto state = std::make_unique<State>();
-    if (!state->ahead)
+    if (!state->ahead || !state->currentFrame || !state->previousFrame)
         throw std::bad_alloc();
-    state->upright = look.upright;
-    state->toneMap = look.toneMap;
+    state->look = look;
     std::unique_ptr<VideoFile> video = VideoFile::Open(path, failureReason_);
     if (!video)
         return Status::FileError;
@@ -95,6 +140,7 @@ VideoFrameSource::Status VideoFrameSource::Open(
         std::copy_n(matrix, 9, state->streamMatrix->begin());
     }
     state->streamColours = StreamColoursOf(stream);
+    state->streamAspect = stream.sample_aspect_ratio;
     if (video->NumbersChunks()) {
         state->rule = std::make_unique<ChunkPositions>(path, stream);
     } else if (seekIndex) {
@@ -135,7 +181,7 @@ std::shared_ptr<const DecodedPicture> VideoFrameSource::PictureAt(std::int32_t p
     // Nothing before the first picture, nor past the last position the file holds.
     if (s.currentPosition < 0 || !s.rule->Holds(position, s.decoderEnded))
         return nullptr;
-    return s.currentPosition == position || s.rule->RepeatsPictureBefore() ? s.current : nullptr;
+    return s.currentPosition == position || s.rule->RepeatsPictureBefore() ? s.Current() : nullptr;
 }
 
 bool VideoFrameSource::Exhausted() const
@@ -158,11 +204,7 @@ bool VideoFrameSource::ReadStretch(const PictureIndex::EntryPoint& entry, std::v
     s.gate->Begin(entry, std::move(wanted));
     if (!s.decode.Seek(entry.timestamp))
         return false;
-    s.current.reset();
-    s.currentPosition = -1;
-    av_frame_unref(s.ahead.get());
-    s.aheadPosition = -1;
-    s.decoderEnded = false;
+    s.StartOver();
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "convert/picture/picture_shape.h"
 #include "convert/source/decoder_threading.h"
 #include "convert/source/picture_index.h"
 
@@ -16,6 +17,7 @@ class DecodedPicture;
 struct PictureLook {
     bool upright = true;  // false: as stored, whatever the display matrix says
     bool toneMap = true;  // false: HDR pictures converted by their matrix alone, without tone mapping
+    PictureShape shape;   // size, square pixels, deinterlacing
 };
 
 // The pictures of one video file, of any container FFmpeg reads, decoded picture by picture: the first

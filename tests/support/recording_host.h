@@ -20,6 +20,7 @@ public:
     std::optional<QString> xAnswer;
     FrameSelection selection;
     ImageNaming naming;
+    PictureShape shape;
     // Called before every input read with the member's name; may throw to make that read fail.
     std::function<void(const char* member)> beforeRead;
     // The answer to a message about a file that offers to hide the others.
@@ -50,6 +51,7 @@ public:
     int Quality() override { Read("Quality"); return quality; }
     FrameSelection Selection() override { Read("Selection"); return selection; }
     ImageNaming Naming() override { Read("Naming"); return naming; }
+    PictureShape Shape() override { Read("Shape"); return shape; }
     void Remark(const QString& text) override { remarks << text; }
 
     void ShowMessage(const QString& text) override { messages << text; }
