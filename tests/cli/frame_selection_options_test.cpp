@@ -28,6 +28,17 @@ TEST_F(CliTest, ARuleWritesTheImagesOfEveryFrameAtItsPositions)
     }
 }
 
+TEST_F(CliTest, PicturesAreShapedAsAsked)
+{
+    const QString video = Video("wide.avi", 3, "160x90");
+    const ToolResult run = Cli({"--format", "bmp", "--size", "x45", "--pad=3", "--folder-per-video", "--output", output.path(), video});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(QDir(output.filePath("wide")).entryList(QDir::Files), (QStringList{"wide_000.bmp", "wide_001.bmp", "wide_002.bmp"}));
+    const ToolResult probed = RunTool("ffprobe", {"-v", "error", "-show_entries", "stream=width,height", "-of", "csv=p=0",
+                                                     output.filePath("wide/wide_002.bmp")});
+    EXPECT_EQ(probed.out.trimmed(), "80,45");
+}
+
 TEST_F(CliTest, TheIndexHasARowPerImageThatCsvReadsBackWhole)
 {
     const QString awkward = Video("a, \"quoted\"\nline.avi", 12);

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QTest>
 
 class PicturesTest : public ConversionWindowTest {
@@ -66,6 +67,18 @@ private slots:
             "clip_04.bmp", "clip_05.bmp", "clip_06.bmp", "clip_07.bmp", "clip_08.bmp", "clip_09.bmp", "clip_10.bmp", "clip_11.bmp"}));
         QVERIFY(there.open(QIODevice::ReadOnly));
         QCOMPARE(there.readAll(), QByteArray("kept"));
+        there.close();
+
+        // Fitted within 40 wide: the 64x48 pictures come out 40x30.
+        QTRY_VERIFY_WITH_TIMEOUT(!form_->IsConverting(), 5000);
+        QTest::keyClicks(c.Text5, "40");
+        QVERIFY(QFile::remove(there.fileName()));
+        bench_->answerer.Queue(bench_->answerer.ClickOk());
+        QTest::mouseClick(c.PushButton2, Qt::LeftButton);
+        QVERIFY(bench_->answerer.WaitUntilAnswered(60000));
+        QCOMPARE(QImage(there.fileName()).size(), QSize(40, 30));
+        QCOMPARE(QImage(Frames() + "/clip/clip_04.bmp").size(), QSize(64, 48));  // kept as it was
+        c.Text5->clear();
 
         c.Text5->setText("320");
         QTest::mouseClick(c.Check1, Qt::LeftButton);
