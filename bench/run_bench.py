@@ -18,6 +18,7 @@ from bench_report import InputReport, render_markdown, to_json_data  # noqa: E40
 from frame_quality import ffmpeg_rgb  # noqa: E402
 from machine_bound import measure_bound  # noqa: E402
 from selection_bench import LONG, SHORT, ensure_selection_input, run_selection, selection_section  # noqa: E402
+from shaping_bench import run_shaping, shaping_sections  # noqa: E402
 from tool_comparison import Job, compare_format  # noqa: E402
 from timed_child import ChildLauncher  # noqa: E402
 from tool_jobs import FORMATS, TOOLS, file_format  # noqa: E402
@@ -50,9 +51,11 @@ def parse_options(argv):
     parser.add_argument("--runs", type=int, default=5, help="runs of each tool per format (5)")
     parser.add_argument("--formats", type=name_list(FORMATS),
                         help="comma-separated formats (all: %s)" % ",".join(FORMATS))
-    parser.add_argument("--inputs", type=name_list(list(INPUTS) + ["batch", "selection"]), default=["480p", "1080p", "batch"],
+    parser.add_argument("--inputs", type=name_list(list(INPUTS) + ["batch", "selection", "shaping"]),
+                        default=["480p", "1080p", "batch"],
                         help="comma-separated inputs among %s, batch (200 short files), selection (which "
-                             "frames, on a 3-minute 1080p MP4) (480p,1080p,batch)" % ", ".join(INPUTS))
+                             "frames, on a 3-minute 1080p MP4), shaping (sizes, deinterlacing, square pixels and "
+                             "kept images at 1080p) (480p,1080p,batch)" % ", ".join(INPUTS))
     parser.add_argument("--long", action="store_true",
                         help="add the 3000-frame 1080p inputs (AVI and MP4) for the memory check, and with "
                              "selection a 20-minute MP4")
@@ -70,7 +73,7 @@ def parse_options(argv):
     options = parser.parse_args(argv)
     if options.smoke:
         options.frames, options.runs = SMOKE_FRAMES, 1
-        options.inputs = [name for name in options.inputs if name not in ("batch", "selection")]
+        options.inputs = [name for name in options.inputs if name not in ("batch", "selection", "shaping")]
     options.formats = options.formats or (SMOKE_FORMATS if options.smoke else list(FORMATS))
     if options.long:
         options.inputs += [name for name in ("1080p-long", "1080p-mp4-long") if name not in options.inputs]
@@ -161,6 +164,12 @@ def main(argv):
             if input_name == "batch":
                 log("batch of small files")
                 batch = run_batch(cli, ensure_batch(options.cache, log), options.runs, options.work, launcher, log)
+                continue
+            if input_name == "shaping":
+                log("pictures and names")
+                video = ensure_input(INPUTS["1080p"], INPUTS["1080p"].frames, options.cache, log)
+                selections.append(shaping_sections(
+                    run_shaping(cli, video, options.cache, options.runs, options.work, launcher, log), options.runs))
                 continue
             if input_name == "selection":
                 for recipe in (SHORT, LONG) if options.long else (SHORT,):

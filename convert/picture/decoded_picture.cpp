@@ -2,6 +2,7 @@
 
 #include "convert/picture/deinterlace.h"
 #include "convert/picture/picture_converter.h"
+#include "convert/picture/plane_scaler.h"
 #include "convert/picture/tone_mapper.h"
 
 #include <algorithm>
@@ -162,13 +163,14 @@ PackedDib DecodedPicture::ToPackedDib() const
 
 std::optional<JpegPlanes> DecodedPicture::ToJpegPlanes() const
 {
-    if (hdr_ || Resized() || (picture_->format != AV_PIX_FMT_YUV420P && picture_->format != AV_PIX_FMT_YUVJ420P)
-        || !HasJpegColours(*picture_))
+    if (hdr_ || (picture_->format != AV_PIX_FMT_YUV420P && picture_->format != AV_PIX_FMT_YUVJ420P) || !HasJpegColours(*picture_))
         return std::nullopt;
     const AVFrame* upright = UprightPlanes(Source());
     if (!upright)
         return std::nullopt;
-    const AVFrame& picture = *upright;
+    // A still fitted within a size is shrunk in its planes, before anything else is done to it.
+    thread_local PlaneScaler scaler;
+    const AVFrame& picture = Resized() ? scaler.Scale(*upright, size_) : *upright;
     const int width = picture.width;
     const int height = picture.height;
     const bool fullRange = picture.format == AV_PIX_FMT_YUVJ420P || picture.color_range == AVCOL_RANGE_JPEG;
