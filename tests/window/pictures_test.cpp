@@ -38,13 +38,7 @@ private slots:
         ListVideos({Clip("clip.avi")}, 1);
         c.Text5->setText(width);
         c.Text6->setText(height);
-        bench_->answerer.Queue(bench_->answerer.ClickOk());
-        QTest::mouseClick(c.PushButton2, Qt::LeftButton);
-        QVERIFY(bench_->answerer.WaitUntilAnswered());
-        QCOMPARE(bench_->answerer.MessageBoxes().size(), std::size_t{1});
-        QCOMPARE(bench_->answerer.MessageBoxes().front().text, message);
-        QVERIFY(!form_->IsConverting());
-        QVERIFY(FilesIn(Frames()).isEmpty());
+        ExpectStartRefused(message);
     }
 
     void aFolderPerVideoWithNumbersOfEqualLengthKeepsWhatIsThere()

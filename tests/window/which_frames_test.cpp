@@ -51,13 +51,7 @@ private slots:
         c.Text2->setText(value);
         c.Text3->setText(from);
         c.Text4->setText(to);
-        bench_->answerer.Queue(bench_->answerer.ClickOk());
-        QTest::mouseClick(c.PushButton2, Qt::LeftButton);
-        QVERIFY(bench_->answerer.WaitUntilAnswered());
-        QCOMPARE(bench_->answerer.MessageBoxes().size(), std::size_t{1});
-        QCOMPARE(bench_->answerer.MessageBoxes().front().text, message);
-        QVERIFY(!form_->IsConverting());
-        QVERIFY(FilesIn(Frames()).isEmpty());
+        ExpectStartRefused(message);
     }
 
     void aChoiceTakesThePositionsOfTheRulesAndIsRestored()

@@ -267,3 +267,14 @@ void ConversionWindowTest::ListVideos(const QStringList& videos, int format)
     c.Text1->setText(Frames());
     QTest::mouseClick(c.OptionButton(format), Qt::LeftButton);
 }
+
+void ConversionWindowTest::ExpectStartRefused(const QString& message)
+{
+    bench_->answerer.Queue(bench_->answerer.ClickOk());
+    QTest::mouseClick(ControlsOf(*form_).PushButton2, Qt::LeftButton);
+    QVERIFY(bench_->answerer.WaitUntilAnswered());
+    QCOMPARE(bench_->answerer.MessageBoxes().size(), std::size_t{1});
+    QCOMPARE(bench_->answerer.MessageBoxes().front().text, message);
+    QVERIFY(!form_->IsConverting());
+    QVERIFY(FilesIn(Frames()).isEmpty());
+}

@@ -119,6 +119,8 @@ protected:
     QString Frames() const { return work_->filePath(QStringLiteral("frames")); }
     // The videos in the list, the format option numbered `format` chosen, and the frames folder as output.
     void ListVideos(const QStringList& videos, int format);
+    // Start is pressed, `message` is all that shows, and no run starts.
+    void ExpectStartRefused(const QString& message);
 
     std::optional<WindowBench> bench_;
     Form1* form_ = nullptr;
