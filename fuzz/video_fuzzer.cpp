@@ -1,7 +1,7 @@
 // Arbitrary bytes as a video file of any container: opened by the frame source, its first frames turned
 // upright into bitmaps and encoded to BMP and JPG in memory, as one conversion does; then a selection of
-// frames the last bytes choose (a rule and a range), read as a run reads it, seeking where the index
-// allows. Any crash, leak, undefined behaviour or hang here is a fault of ours or of how we drive
+// frames the last bytes choose (a rule, a range, a shaping), read as a run reads it, seeking where the
+// index allows. Any crash, leak, undefined behaviour or hang here is a fault of ours or of how we drive
 // FFmpeg; so is a selected picture unlike a decode from the start at its position, on a file whose
 // decode met no damage.
 #include "common/failure.h"
@@ -134,20 +134,31 @@ QByteArray Digest(const DecodedPicture& picture)
     }
 }
 
+// The shaping the input's fifth byte from the end asks for: deinterlacing, square pixels, a size.
+PictureLook LookOf(const std::uint8_t* data, std::size_t size)
+{
+    const std::uint8_t byte = size > 4 ? data[size - 5] : 0;
+    PictureLook look;
+    look.shape.deinterlace = byte & 1;
+    look.shape.squarePixels = byte & 2;
+    look.shape.fitWidth = byte & 4 ? 1 + (byte >> 3) : 0;
+    return look;
+}
+
 // A selection read as a run reads it, seeking where the index allows, then held to a decode from the
 // start on one thread.
-void ConvertSelection(const QString& path, const FrameSelection& selection)
+void ConvertSelection(const QString& path, const FrameSelection& selection, const PictureLook& look)
 {
     constexpr int kMostSelected = 8;
     SelectedFrames frames;
-    if (frames.Open(path, DecoderThreading{1}, 2, PictureLook{}, selection) != VideoFrameSource::Status::Ok)
+    if (frames.Open(path, DecoderThreading{1}, 2, look, selection) != VideoFrameSource::Status::Ok)
         return;
     frames.KeepFirst(kMostSelected);
     std::map<std::int64_t, QByteArray> selected;
     while (const std::optional<SelectedFrames::Frame> frame = frames.Next())
         selected[frame->position] = frame->picture ? Digest(*frame->picture) : QByteArray();
     VideoFrameSource fromStart;
-    if (fromStart.Open(path, DecoderThreading{1}) != VideoFrameSource::Status::Ok)
+    if (fromStart.Open(path, DecoderThreading{1}, look) != VideoFrameSource::Status::Ok)
         return;
     for (const auto& [position, digest] : selected) {
         const std::shared_ptr<const DecodedPicture> picture = fromStart.PictureAt(static_cast<std::int32_t>(position));
@@ -175,6 +186,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (source.Open(input.Path()) == VideoFrameSource::Status::Ok)
         ConvertFirstFrames(source);
     source.Release();
-    ConvertSelection(input.Path(), SelectionOf(data, size));
+    ConvertSelection(input.Path(), SelectionOf(data, size), LookOf(data, size));
     return 0;
 }
