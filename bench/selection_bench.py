@@ -74,6 +74,9 @@ def rows(recipe):
             "ffmpeg select not(mod(n,30))": (lambda c, v, o: ffmpeg_stills(v, o, filters="select='not(mod(n\\,30))'"), 0.8)}),
         Row("20 spread", ["--spread", "20"], {
             "seek loop": (lambda c, v, o: ["sh", "-c", seek_loop(spread_times), "sh", v, o], None)}),
+        # Every picture of a range: its groups of pictures read ahead must not all wait in memory.
+        Row("every frame of 1:00-1:20", ["--from", "60", "--to", "80"], {
+            "ffmpeg -ss 60 -to 80": (lambda c, v, o: ffmpeg_stills(v, o, before_input=("-ss", "60", "-to", "80")), None)}),
     ]
 
 

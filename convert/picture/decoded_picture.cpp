@@ -80,6 +80,16 @@ void CopyPadded(const std::uint8_t* source, int sourceStride, int width, int hei
 
 }  // namespace
 
+std::size_t DecodedPicture::Bytes() const
+{
+    std::size_t bytes = 0;
+    for (const AVBufferRef* buffer : picture_->buf) {
+        if (buffer)
+            bytes += buffer->size;
+    }
+    return bytes;
+}
+
 DecodedPicture::DecodedPicture(FramePtr picture, Orientation orientation, std::optional<HdrSignal> hdr, PictureShaping shaping)
     : picture_(std::move(picture)), orientation_(orientation), hdr_(hdr), shaping_(std::move(shaping))
 {

@@ -27,6 +27,9 @@ public:
     // when `hdr` is given.
     DecodedPicture(FramePtr picture, Orientation orientation, std::optional<HdrSignal> hdr = std::nullopt, PictureShaping shaping = {});
 
+    // The memory its buffers take.
+    std::size_t Bytes() const;
+
     // The size of the images, turned and shaped.
     int Width() const { return size_.width; }
     int Height() const { return size_.height; }

@@ -102,21 +102,11 @@ std::optional<SelectedFrames::Frame> SelectedFrames::Next()
     if (next_ >= plan_.size())
         return std::nullopt;
     if (stretches_) {
-        if (stretchNext_ >= stretchPictures_.size()) {
-            stretchPictures_.clear();
-            stretchNext_ = 0;
-            if (StretchReader::Pictures pictures = stretches_->Next()) {
-                stretchPictures_ = std::move(*pictures);
-            } else {
-                // What the stretches read broke the index: from here on, decode from the start.
-                stretches_.reset();
-                reading_ = Reading::FromStart;
-            }
-        }
-        if (stretches_) {
-            const std::int64_t position = plan_[next_++];
-            return FrameAt(position, std::move(stretchPictures_[stretchNext_++]));
-        }
+        if (std::shared_ptr<const DecodedPicture> picture = stretches_->Next())
+            return FrameAt(plan_[next_++], std::move(picture));
+        // What the stretches read broke the index: from here on, decode from the start.
+        stretches_.reset();
+        reading_ = Reading::FromStart;
     }
     return NextFromStart();
 }

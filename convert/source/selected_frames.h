@@ -80,7 +80,5 @@ private:
     bool started_ = false;
 
     std::unique_ptr<StretchReader> stretches_;
-    std::vector<std::shared_ptr<const DecodedPicture>> stretchPictures_;  // the current stretch's, in order
-    std::size_t stretchNext_ = 0;
     std::unique_ptr<VideoFrameSource> fromStart_;
 };

@@ -1,5 +1,7 @@
 #include "convert/source/stretch_reader.h"
 
+#include "convert/picture/decoded_picture.h"
+
 #include <algorithm>
 #include <system_error>
 
@@ -31,7 +33,7 @@ StretchReader::StretchReader(QString path, const PictureIndex& index, std::vecto
         for (unsigned i = 0; i < std::max(1u, threads); ++i)
             workers_.emplace_back([this](std::stop_token stop) { Work(stop); });
     } catch (const std::system_error&) {
-        // Fewer threads than asked for; with none at all, Next reads on the caller's thread.
+        // Fewer threads than asked for; with none at all, Next tells the caller to read otherwise.
     }
 }
 
@@ -42,19 +44,44 @@ StretchReader::~StretchReader()
     changed_.notify_all();
 }
 
-StretchReader::Pictures StretchReader::Read(VideoFrameSource& source, const Stretch& stretch)
+void StretchReader::Fail(std::size_t stretch)
 {
-    if (!source.ReadStretch(stretch.entry, stretch.wanted))
-        return std::nullopt;
-    std::vector<std::shared_ptr<const DecodedPicture>> pictures;
-    pictures.reserve(stretch.shown.size());
-    for (const std::int64_t position : stretch.shown) {
-        std::shared_ptr<const DecodedPicture> picture = source.PictureAt(static_cast<std::int32_t>(position));
-        if (!picture || source.StretchFailed())
-            return std::nullopt;
-        pictures.push_back(std::move(picture));
+    {
+        std::lock_guard lock(mutex_);
+        slots_[stretch].failed = true;
+        failedAt_ = std::min(failedAt_, stretch);
     }
-    return pictures;
+    changed_.notify_all();
+}
+
+bool StretchReader::Hand(std::size_t stretch, std::shared_ptr<const DecodedPicture> picture, std::stop_token stop)
+{
+    std::unique_lock lock(mutex_);
+    Slot& slot = slots_[stretch];
+    // The stretch being handed out may always hold one picture, so the taker never waits on the others.
+    if (!changed_.wait(lock, stop, [&] {
+            return stretch > failedAt_ || bytesAhead_ < kMostBytesAhead || (stretch == handingOut_ && slot.pictures.empty());
+        }))
+        return false;
+    if (stretch > failedAt_)
+        return false;
+    bytesAhead_ += picture->Bytes();
+    slot.pictures.push_back(std::move(picture));
+    lock.unlock();
+    changed_.notify_all();
+    return true;
+}
+
+bool StretchReader::Read(VideoFrameSource& source, std::size_t stretch, std::stop_token stop)
+{
+    if (!source.ReadStretch(stretches_[stretch].entry, stretches_[stretch].wanted))
+        return false;
+    for (const std::int64_t position : stretches_[stretch].shown) {
+        std::shared_ptr<const DecodedPicture> picture = source.PictureAt(static_cast<std::int32_t>(position));
+        if (!picture || source.StretchFailed() || !Hand(stretch, std::move(picture), stop))
+            return false;
+    }
+    return true;
 }
 
 void StretchReader::Work(std::stop_token stop)
@@ -64,61 +91,64 @@ void StretchReader::Work(std::stop_token stop)
         std::size_t mine = 0;
         {
             std::unique_lock lock(mutex_);
-            // Reading runs a few stretches ahead of the taker, no more: their pictures wait in memory.
-            if (!changed_.wait(lock, stop, [&] { return failed_ || nextToRead_ >= stretches_.size() || nextToRead_ < handedOut_ + lookAhead_; }))
+            // Reading runs a few stretches ahead of the taker, no more.
+            if (!changed_.wait(lock, stop, [&] { return nextToRead_ >= std::min(stretches_.size(), failedAt_) || nextToRead_ < handingOut_ + lookAhead_; }))
                 return;
-            if (failed_ || nextToRead_ >= stretches_.size())
+            if (nextToRead_ >= std::min(stretches_.size(), failedAt_))
                 return;
             mine = nextToRead_++;
+            slots_[mine];
         }
-        Pictures pictures;
-        std::exception_ptr thrown;
+        bool read = false;
         try {
             if (!source) {
                 source.emplace();
                 if (source->Open(path_, DecoderThreading{1}, look_, &index_) != VideoFrameSource::Status::Ok)
                     source.reset();
             }
-            if (source)
-                pictures = Read(*source, stretches_[mine]);
+            read = source && Read(*source, mine, stop);
         } catch (...) {
-            thrown = std::current_exception();
+            std::lock_guard lock(mutex_);
+            if (!thrown_)
+                thrown_ = std::current_exception();
+        }
+        if (stop.stop_requested())
+            return;
+        if (!read) {
+            Fail(mine);
+            return;
         }
         {
             std::lock_guard lock(mutex_);
-            if (thrown && !thrown_)
-                thrown_ = thrown;
-            failed_ = failed_ || !pictures;
-            read_[mine] = std::move(pictures);
+            slots_[mine].complete = true;
         }
         changed_.notify_all();
     }
 }
 
-StretchReader::Pictures StretchReader::Next()
+std::shared_ptr<const DecodedPicture> StretchReader::Next()
 {
+    if (workers_.empty())
+        return nullptr;  // no thread could be started
     std::unique_lock lock(mutex_);
-    if (workers_.empty()) {
-        // No thread could be started: read here.
-        if (!ownSource_) {
-            ownSource_.emplace();
-            if (ownSource_->Open(path_, DecoderThreading{1}, look_, &index_) != VideoFrameSource::Status::Ok)
-                return std::nullopt;
+    while (handingOut_ < stretches_.size()) {
+        Slot& slot = slots_[handingOut_];
+        changed_.wait(lock, [&] { return thrown_ || !slot.pictures.empty() || slot.complete || slot.failed; });
+        if (thrown_)
+            std::rethrow_exception(thrown_);
+        if (!slot.pictures.empty()) {
+            std::shared_ptr<const DecodedPicture> picture = std::move(slot.pictures.front());
+            slot.pictures.pop_front();
+            bytesAhead_ -= picture->Bytes();
+            lock.unlock();
+            changed_.notify_all();
+            return picture;
         }
-        Pictures pictures = Read(*ownSource_, stretches_[handedOut_++]);
-        if (!pictures)
-            handedOut_ = stretches_.size();
-        return pictures;
+        if (slot.failed)
+            break;
+        slots_.erase(handingOut_++);
+        changed_.notify_all();
     }
-    changed_.wait(lock, [&] { return thrown_ || read_.count(handedOut_) > 0; });
-    if (thrown_)
-        std::rethrow_exception(thrown_);
-    Pictures pictures = std::move(read_[handedOut_]);
-    read_.erase(handedOut_);
-    ++handedOut_;
-    if (!pictures)
-        handedOut_ = stretches_.size();
-    lock.unlock();
-    changed_.notify_all();
-    return pictures;
+    handingOut_ = stretches_.size();
+    return nullptr;
 }

@@ -6,11 +6,12 @@
 #include <QString>
 
 #include <condition_variable>
+#include <cstdint>
+#include <deque>
 #include <exception>
 #include <map>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <thread>
 #include <vector>
 
@@ -18,8 +19,11 @@ class DecodedPicture;
 
 // Stretches of a video, each read from an entry point of its index for the wanted positions it holds,
 // on several threads at once (each with a decoder of its own, on one thread, so that damage is told by
-// the packet that caused it); handed out in order. A stretch whose reading breaks what the index says
-// is handed out as failed, and nothing after it is read.
+// the packet that caused it); their pictures handed out one by one, in order. A stretch whose reading
+// breaks what the index says ends the reading where it broke, and nothing after it is read.
+//
+// The pictures read ahead of the taker are bounded by their bytes, so that a dense selection in long
+// groups of pictures (every frame of a range of 4K video) does not hold whole groups in memory.
 class StretchReader {
 public:
     struct Stretch {
@@ -27,8 +31,6 @@ public:
         std::vector<std::int64_t> wanted;  // increasing: the positions decoded
         std::vector<std::int64_t> shown;   // increasing: those of them handed out
     };
-    // One stretch's pictures, one per shown position; none when the stretch failed.
-    using Pictures = std::optional<std::vector<std::shared_ptr<const DecodedPicture>>>;
 
     // Cuts `positions` (increasing, none before the first entry point) into stretches, each position
     // decoded with `neighbours` pictures on each side (deinterlacing needs them): a new stretch
@@ -43,14 +45,22 @@ public:
     StretchReader(const StretchReader&) = delete;
     StretchReader& operator=(const StretchReader&) = delete;
 
-    // The next stretch's pictures, waiting for them; a failed one ends the reading. Rethrows what a
-    // thread threw (std::bad_alloc).
-    Pictures Next();
-    bool Done() const { return handedOut_ >= stretches_.size(); }
+    // The picture of the next shown position, waiting for it; none when the reading broke there (and
+    // from then on). Rethrows what a thread threw (std::bad_alloc).
+    std::shared_ptr<const DecodedPicture> Next();
 
 private:
+    struct Slot {
+        std::deque<std::shared_ptr<const DecodedPicture>> pictures;
+        bool complete = false;
+        bool failed = false;
+    };
+    static constexpr std::size_t kMostBytesAhead = std::size_t{64} << 20;
+
     void Work(std::stop_token stop);
-    Pictures Read(VideoFrameSource& source, const Stretch& stretch);
+    bool Read(VideoFrameSource& source, std::size_t stretch, std::stop_token stop);
+    bool Hand(std::size_t stretch, std::shared_ptr<const DecodedPicture> picture, std::stop_token stop);
+    void Fail(std::size_t stretch);
 
     QString path_;
     const PictureIndex& index_;
@@ -62,11 +72,11 @@ private:
     std::condition_variable_any changed_;
     // Guarded by mutex_.
     std::size_t nextToRead_ = 0;
-    std::size_t handedOut_ = 0;
-    std::map<std::size_t, Pictures> read_;
+    std::size_t handingOut_ = 0;  // the stretch whose pictures Next hands out
+    std::size_t failedAt_ = SIZE_MAX;  // the first stretch that failed
+    std::map<std::size_t, Slot> slots_;
+    std::size_t bytesAhead_ = 0;
     std::exception_ptr thrown_;
-    bool failed_ = false;
-    std::optional<VideoFrameSource> ownSource_;  // when no thread could be started
 
     std::vector<std::jthread> workers_;  // last: stopped and joined before the rest goes
 };
