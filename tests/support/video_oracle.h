@@ -19,3 +19,7 @@ int FfprobePictureCount(const QString& video);
 // Checks the BMP files a run wrote for `video` into `folder`: exactly one per picture of
 // FfmpegPictureDigests, named by its place in that order from 0, each equal to it.
 void ExpectPicturesMatchFfmpeg(const QString& video, const QString& folder, bool upright = true, const QString& filters = {});
+
+// The same for pictures made within a tolerance of ffmpeg's: none more than `largest` levels off in
+// any channel, and at least `withinOne` of them (a share) within one level.
+void ExpectPicturesNearFfmpeg(const QString& video, const QString& folder, const QString& filters, int largest, double withinOne);
