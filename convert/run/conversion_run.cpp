@@ -39,10 +39,16 @@ int WriteLabel(OutputFormat format)
     }
 }
 
-// One frame on its way through an encoder: whether its file was written.
+// What an encoder made of one frame: whether its file was written, and the bitmap it was made from
+// when the run asked for it as a preview.
+struct FrameResult {
+    bool written = false;
+    std::shared_ptr<const PackedDib> preview;
+};
+
+// One frame on its way through an encoder.
 struct FrameJob {
-    std::future<bool> done;
-    std::shared_ptr<const DecodedPicture> picture;
+    std::future<FrameResult> done;
     int label = 0;
     std::optional<WrittenImage> record;  // for a host that records the images written
 };
@@ -74,14 +80,15 @@ private:
     // Waits for frames in the order they were dispatched until at most `keep` are in flight, counting
     // what was written and reporting what failed.
     void Collect(std::size_t keep);
-    // Whether the frame's file was written. The first failure of the output folder is passed on, to be
-    // reported, and cuts the run short; frames in flight that fail after it for the same cause are not.
-    bool FrameWritten(FrameJob& job);
+    // What became of the frame. The first failure of the output folder is passed on, to be reported,
+    // and cuts the run short; frames in flight that fail after it for the same cause are not.
+    FrameResult FrameWritten(FrameJob& job);
     // True once no new frame or file may start: the window is closing, the user has asked to stop (a
     // question still open is waited for), or the output folder has failed.
     bool MustEnd();
-    // Hands a written frame to the window's preview a few times a second; more would only cost time.
-    void ShowPreview(const DecodedPicture& picture);
+    // Whether the frame about to be dispatched is to be the window's preview: a few times a second,
+    // more would only cost time.
+    bool PreviewDue();
     // Waits for the frames in flight without reporting anything: the run is being stopped.
     void Abandon();
     void Message(int label, const QString& text)
@@ -305,14 +312,19 @@ void Run::Dispatch(std::shared_ptr<const DecodedPicture> picture, const QString&
     Collect(2 * pool_.Threads());
     if (ending_.CutShort())
         return;
-    // The picture is converted and encoded on an encoder thread, so decoding never waits for it.
+    // The picture is converted and encoded on an encoder thread, so decoding never waits for it; the
+    // preview is the bitmap made for the file, not a second conversion.
     trap_.Run(WriteLabel(format), [&] {
         const QString path = outputBase + QLatin1Char('_') + QString::number(frame) + QLatin1Char('.') + ExtensionOf(format);
-        auto task = std::make_shared<std::packaged_task<bool()>>(
-            [picture, format, quality, path] { return WriteFrame(*picture, format, quality, path); });
+        const bool preview = PreviewDue();
+        auto task = std::make_shared<std::packaged_task<FrameResult()>>([picture = std::move(picture), format, quality, path, preview] {
+            FrameResult result;
+            result.written = WriteFrame(*picture, format, quality, path, preview ? &result.preview : nullptr);
+            return result;
+        });
         if (record)
             record->path = path;
-        inFlight_.push_back(FrameJob{task->get_future(), std::move(picture), WriteLabel(format), std::move(record)});
+        inFlight_.push_back(FrameJob{task->get_future(), WriteLabel(format), std::move(record)});
         try {
             pool_.Post([task] { (*task)(); });
         } catch (...) {
@@ -327,23 +339,24 @@ void Run::Collect(std::size_t keep)
     while (inFlight_.size() > keep) {
         FrameJob job = std::move(inFlight_.front());
         inFlight_.pop_front();
-        bool written = false;
-        if (trap_.Run(job.label, [&] { written = FrameWritten(job); }) && written) {
+        FrameResult result;
+        if (trap_.Run(job.label, [&] { result = FrameWritten(job); }) && result.written) {
             ++framesWritten_;
-            ShowPreview(*job.picture);
+            if (result.preview)
+                host_.ShowFrame(result.preview);
             if (job.record)
                 trap_.Run(job.label, [&] { host_.ImageWritten(*job.record); });
         }
     }
 }
 
-bool Run::FrameWritten(FrameJob& job)
+FrameResult Run::FrameWritten(FrameJob& job)
 {
     try {
         return job.done.get();
     } catch (const FolderFailure&) {
         if (!ending_.FolderFailed())
-            return false;
+            return {};
         throw;
     }
 }
@@ -370,17 +383,12 @@ void Run::FileProblem(int label, const QString& text, const QString& reason, int
         ending_.HideFileMessages();
 }
 
-void Run::ShowPreview(const DecodedPicture& picture)
+bool Run::PreviewDue()
 {
     if (!host_.ShowsFrames() || (sincePreview_.isValid() && sincePreview_.elapsed() < 100))
-        return;
+        return false;
     sincePreview_.start();
-    try {
-        host_.ShowFrame(std::make_shared<const PackedDib>(picture.ToPackedDib()));
-    } catch (const std::exception&) {
-        // No preview for a picture that cannot be shown (or no memory for it); its file was written
-        // all the same.
-    }
+    return true;
 }
 
 void Run::Abandon()

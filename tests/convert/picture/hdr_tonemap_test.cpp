@@ -7,6 +7,7 @@
 #include "support/recording_host.h"
 #include "support/video_oracle.h"
 
+#include "convert/picture/packed_dib.h"
 #include "convert/picture/tone_mapper.h"
 #include "convert/run/conversion_run.h"
 
@@ -159,6 +160,25 @@ TEST_P(RealHdrClip, EveryFormatIsToneMapped)
     const QByteArray matrixOnly = OurFirstBitmap(video_, RunSettings{0, true, false});
     EXPECT_GT(Psnr(jpeg, bitmap), 30.0);
     EXPECT_GT(Psnr(jpeg, bitmap), Psnr(jpeg, matrixOnly) + 5.0);
+}
+
+// The window's preview is the bitmap made for the file, turned and tone-mapped once.
+TEST_P(RealHdrClip, ThePreviewIsTheBitmapWritten)
+{
+    QTemporaryDir output;
+    RecordingHost host;
+    host.items = {video_};
+    host.outputFolder = output.path();
+    std::atomic<bool> converting{false};
+    ConversionRun::Execute(host, converting);
+    ASSERT_TRUE(host.firstPreview);
+    const std::optional<BmpImage> written = ReadBmp(output.filePath(QFileInfo(video_).completeBaseName() + QStringLiteral("_0.bmp")));
+    ASSERT_TRUE(written);
+    ASSERT_EQ(std::pair(host.firstPreview->Width(), host.firstPreview->Height()), std::pair(written->width, written->height));
+    QByteArray shown;
+    for (int y = 0; y < written->height; ++y)
+        shown.append(reinterpret_cast<const char*>(host.firstPreview->TopDownRow(y)), 3 * written->width);
+    EXPECT_EQ(shown, written->topDownBgr);
 }
 
 INSTANTIATE_TEST_SUITE_P(Corpus, RealHdrClip, ::testing::Values(kPqClip, kHlgClip),
