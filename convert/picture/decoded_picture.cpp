@@ -198,6 +198,16 @@ void CopyJpegPlane(const AVFrame& picture, int plane, int depth, bool fullRange,
 
 }  // namespace
 
+std::size_t DecodedPicture::Bytes() const
+{
+    std::size_t bytes = 0;
+    for (const AVBufferRef* buffer : picture_->buf) {
+        if (buffer)
+            bytes += buffer->size;
+    }
+    return bytes;
+}
+
 const AVFrame* DecodedPicture::UprightPlanes() const
 {
     if (orientation_.IsUpright())

@@ -17,6 +17,9 @@ public:
     DecodedPicture(FramePtr picture, Orientation orientation, std::optional<HdrSignal> hdr = std::nullopt)
         : picture_(std::move(picture)), orientation_(orientation), hdr_(hdr) {}
 
+    // The memory its buffers take.
+    std::size_t Bytes() const;
+
     // The size of the images, turned.
     int Width() const { return orientation_.transpose ? picture_->height : picture_->width; }
     int Height() const { return orientation_.transpose ? picture_->width : picture_->height; }

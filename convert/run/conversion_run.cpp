@@ -50,8 +50,14 @@ struct FrameResult {
 struct FrameJob {
     std::future<FrameResult> done;
     int label = 0;
+    std::size_t bytes = 0;  // of its decoded picture
     std::optional<WrittenImage> record;  // for a host that records the images written
 };
+
+// The decoded pictures waiting for or in an encoder, together, at most: ten 4K 10-bit pictures. Twice
+// as many pictures as encoders are let through up to that, so large pictures on many cores do not
+// take memory a picture count alone would give them; one is always let through.
+constexpr std::size_t kPictureBytesInFlight = std::size_t{256} << 20;
 
 class Run {
 public:
@@ -77,9 +83,9 @@ private:
     std::int32_t FrameLimitFor(std::int64_t frameCount);
     // Shows the failure of opening item `index`; true when it opened.
     bool Opened(VideoFrameSource::Status status, const QString& path, const QString& reason, int index);
-    // Waits for frames in the order they were dispatched until at most `keep` are in flight, counting
-    // what was written and reporting what failed.
-    void Collect(std::size_t keep);
+    // Waits for frames in the order they were dispatched until at most `keep` are in flight and their
+    // pictures hold at most `keepBytes`, counting what was written and reporting what failed.
+    void Collect(std::size_t keep, std::size_t keepBytes = 0);
     // What became of the frame. The first failure of the output folder is passed on, to be reported,
     // and cuts the run short; frames in flight that fail after it for the same cause are not.
     FrameResult FrameWritten(FrameJob& job);
@@ -117,6 +123,7 @@ private:
     EncodePool pool_;
     PictureLook look_;
     std::deque<FrameJob> inFlight_;
+    std::size_t bytesInFlight_ = 0;
     QElapsedTimer sincePreview_;
 };
 
@@ -309,7 +316,8 @@ void Run::Dispatch(std::shared_ptr<const DecodedPicture> picture, const QString&
         return;
     trap_.Run(254, [&] { quality = host_.Quality(); });
 
-    Collect(2 * pool_.Threads());
+    const std::size_t bytes = picture->Bytes();
+    Collect(2 * pool_.Threads(), kPictureBytesInFlight > bytes ? kPictureBytesInFlight - bytes : 0);
     if (ending_.CutShort())
         return;
     // The picture is converted and encoded on an encoder thread, so decoding never waits for it; the
@@ -324,21 +332,23 @@ void Run::Dispatch(std::shared_ptr<const DecodedPicture> picture, const QString&
         });
         if (record)
             record->path = path;
-        inFlight_.push_back(FrameJob{task->get_future(), WriteLabel(format), std::move(record)});
+        inFlight_.push_back(FrameJob{task->get_future(), WriteLabel(format), bytes, std::move(record)});
         try {
             pool_.Post([task] { (*task)(); });
         } catch (...) {
             inFlight_.pop_back();  // never started: nothing to wait for
             throw;
         }
+        bytesInFlight_ += bytes;
     });
 }
 
-void Run::Collect(std::size_t keep)
+void Run::Collect(std::size_t keep, std::size_t keepBytes)
 {
-    while (inFlight_.size() > keep) {
+    while (inFlight_.size() > keep || (!inFlight_.empty() && bytesInFlight_ > keepBytes)) {
         FrameJob job = std::move(inFlight_.front());
         inFlight_.pop_front();
+        bytesInFlight_ -= job.bytes;
         FrameResult result;
         if (trap_.Run(job.label, [&] { result = FrameWritten(job); }) && result.written) {
             ++framesWritten_;
@@ -396,6 +406,7 @@ void Run::Abandon()
     for (FrameJob& job : inFlight_)
         job.done.wait();
     inFlight_.clear();
+    bytesInFlight_ = 0;
 }
 
 }  // namespace
