@@ -1,5 +1,7 @@
 #include "convert/picture/decoded_picture.h"
 
+#include "convert/picture/depth_reduction.h"
+
 #include "convert/picture/picture_converter.h"
 #include "convert/picture/tone_mapper.h"
 
@@ -51,87 +53,6 @@ constexpr bool StretchIsExact(RangeStretch stretch, int from, int numerator, int
 static_assert(StretchIsExact(kLumaStretch, 16, 255, 219, 0));
 static_assert(StretchIsExact(kChromaStretch, 128, 255, 224, 128));
 
-// Samples of 9 to 12 bits to JPEG's 8-bit full range in one rounding: (v - from) * 255 / scale + centre,
-// halves away from zero, where limited range puts black (or grey chroma) at `from` and the full swing
-// across `scale`. As the 8-bit stretch, it is a multiply, a subtraction and a shift in 32-bit lanes the
-// compiler vectorises; the constants are searched for at compile time and proven exact on every sample.
-struct DepthReduction {
-    std::int32_t multiplier = 0;
-    std::int32_t subtrahend = 0;
-    int shift = 0;
-    constexpr std::uint8_t operator()(std::uint16_t v) const
-    {
-        return static_cast<std::uint8_t>(std::clamp((v * multiplier - subtrahend) >> shift, 0, 255));
-    }
-};
-
-struct SampleScale {
-    int depth;
-    int from;
-    int scale;
-    int centre;
-};
-
-constexpr int ExactlyRounded(SampleScale s, int v)
-{
-    const long long scaled = 2LL * ((v - s.from) * 255LL + static_cast<long long>(s.centre) * s.scale);
-    const long long rounded = scaled >= 0 ? (scaled + s.scale) / (2LL * s.scale) : -((-scaled + s.scale) / (2LL * s.scale));
-    return static_cast<int>(std::clamp<long long>(rounded, 0, 255));
-}
-
-constexpr bool ReducesExactly(DepthReduction reduction, SampleScale s)
-{
-    for (int v = 0; v < (1 << s.depth); ++v) {
-        if (reduction(static_cast<std::uint16_t>(v)) != ExactlyRounded(s, v))
-            return false;
-    }
-    return true;
-}
-
-// The finest shift, with a multiplier and rounding offset near the exact ones, that gives every sample
-// exactly and cannot overflow 32 bits.
-constexpr DepthReduction FindReduction(SampleScale s)
-{
-    for (int shift = 24; shift > 8; --shift) {
-        const long long one = 1LL << shift;
-        for (const long long off : {0, 1, -1}) {
-            const long long multiplier = (255 * one + s.scale / 2) / s.scale + off;
-            const long long base = (static_cast<long long>(s.from) * 255 * one) / s.scale - s.centre * one - one / 2;
-            for (long long nudge = -3; nudge <= 3; ++nudge) {
-                const long long top = ((1LL << s.depth) - 1) * multiplier - (base + nudge);
-                if (top >= (1LL << 31) || base + nudge >= (1LL << 31) || base + nudge < -(1LL << 31))
-                    continue;
-                const DepthReduction candidate{static_cast<std::int32_t>(multiplier), static_cast<std::int32_t>(base + nudge), shift};
-                if (ReducesExactly(candidate, s))
-                    return candidate;
-            }
-        }
-    }
-    return {};
-}
-
-// Luma and chroma of one bit depth in one range.
-struct DepthReductions {
-    DepthReduction luma;
-    DepthReduction chroma;
-};
-
-constexpr DepthReductions ReductionsFor(int depth, bool fullRange)
-{
-    const int step = 1 << (depth - 8);
-    const int top = (1 << depth) - 1;
-    if (fullRange)
-        return {FindReduction({depth, 0, top, 0}), FindReduction({depth, 128 * step, top, 128})};
-    return {FindReduction({depth, 16 * step, 219 * step, 0}), FindReduction({depth, 128 * step, 224 * step, 128})};
-}
-
-// Every depth and range the planes are taken in, each proven exact.
-constexpr DepthReductions kReductions[3][2] = {{ReductionsFor(9, false), ReductionsFor(9, true)},
-    {ReductionsFor(10, false), ReductionsFor(10, true)}, {ReductionsFor(12, false), ReductionsFor(12, true)}};
-static_assert(std::ranges::all_of(kReductions, [](const auto& depth) {
-    return std::ranges::all_of(depth, [](const DepthReductions& r) { return r.luma.shift != 0 && r.chroma.shift != 0; });
-}));
-
 // The 4:2:0 formats whose planes a JPEG is made from, with their bit depth.
 int JpegPlaneDepth(int format)
 {
@@ -145,30 +66,35 @@ int JpegPlaneDepth(int format)
     }
 }
 
-const DepthReductions& ReductionsOf(int depth, bool fullRange)
-{
-    return kReductions[depth == 9 ? 0 : depth == 10 ? 1 : 2][fullRange ? 1 : 0];
-}
-
 // Leaves a sample as it is: full-range planes that only need padding.
 struct Unchanged {
     constexpr std::uint8_t operator()(std::uint8_t v) const { return v; }
 };
 
-// Copies a plane of width x height samples through `transform` into `target`, padded to paddedWidth x
-// paddedHeight by repeating the last column and the last row: TurboJPEG reads whole subsampling blocks,
-// and what it reads beyond the picture must be the picture's own edge, not whatever the buffer holds.
-template <class Sample, class Transform>
+// Each sample of a row through `transform`, which the compiler vectorises.
+template <class Transform>
+auto PerSample(Transform transform)
+{
+    return [transform](const std::uint8_t* __restrict in, std::uint8_t* __restrict out, int count) {
+        for (int x = 0; x < count; ++x)
+            out[x] = transform(in[x]);
+    };
+}
+
+// Copies a plane of width x height samples, row by row through `transformRow`, into `target`, padded to
+// paddedWidth x paddedHeight by repeating the last column and the last row: TurboJPEG reads whole
+// subsampling blocks, and what it reads beyond the picture must be the picture's own edge, not whatever
+// the buffer holds.
+template <class Sample, class TransformRow>
 void CopyPadded(const std::uint8_t* source, int sourceStride, int width, int height, int paddedWidth, int paddedHeight,
-    Transform transform, std::vector<std::uint8_t>& target)
+    TransformRow transformRow, std::vector<std::uint8_t>& target)
 {
     const auto stride = static_cast<std::size_t>(paddedWidth);
     target.resize(stride * static_cast<std::size_t>(paddedHeight));
     for (int y = 0; y < height; ++y) {
-        const Sample* __restrict in = reinterpret_cast<const Sample*>(source + static_cast<std::ptrdiff_t>(y) * sourceStride);
-        std::uint8_t* __restrict out = target.data() + static_cast<std::size_t>(y) * stride;
-        for (int x = 0; x < width; ++x)
-            out[x] = transform(in[x]);
+        const auto* in = reinterpret_cast<const Sample*>(source + static_cast<std::ptrdiff_t>(y) * sourceStride);
+        std::uint8_t* out = target.data() + static_cast<std::size_t>(y) * stride;
+        transformRow(in, out, width);
         std::fill(out + width, out + paddedWidth, out[width - 1]);
     }
     for (int y = height; y < paddedHeight; ++y)
@@ -185,14 +111,15 @@ void CopyJpegPlane(const AVFrame& picture, int plane, int depth, bool fullRange,
     const std::uint8_t* source = picture.data[plane];
     const int stride = picture.linesize[plane];
     if (depth > 8) {
-        const DepthReductions& reductions = ReductionsOf(depth, fullRange);
+        const DepthReduction& reduction = plane == 0 ? ReductionsOf(depth, fullRange).luma : ReductionsOf(depth, fullRange).chroma;
+        const DepthReductionKernels& kernels = DepthReductionKernelsFor(FastestSimdLevel());
         CopyPadded<std::uint16_t>(source, stride, width, height, paddedWidth, paddedHeight,
-            plane == 0 ? reductions.luma : reductions.chroma, target);
+            [&](const std::uint16_t* in, std::uint8_t* out, int count) { kernels.reduceRow(reduction, in, out, count); }, target);
     } else if (fullRange) {
-        CopyPadded<std::uint8_t>(source, stride, width, height, paddedWidth, paddedHeight, Unchanged{}, target);
+        CopyPadded<std::uint8_t>(source, stride, width, height, paddedWidth, paddedHeight, PerSample(Unchanged{}), target);
     } else {
         CopyPadded<std::uint8_t>(source, stride, width, height, paddedWidth, paddedHeight,
-            plane == 0 ? kLumaStretch : kChromaStretch, target);
+            PerSample(plane == 0 ? kLumaStretch : kChromaStretch), target);
     }
 }
 

@@ -3,12 +3,14 @@
 // video as the JPEG the program made before, from the bitmap (within 0.2 dB), in both ranges and at
 // odd sizes. The pictures are real footage (the corpus's 10-bit clips, untagged so that they are in
 // JPEG's colours): on made patterns of hard colour edges, which swscale's decode interpolates
-// otherwise than JPEG does, the measure says more about the interpolation than about the picture.
+// otherwise than JPEG does, the measure says more about the interpolation than about the picture. The
+// vector reduction gives its portable twin's bytes.
 #include "support/bmp_file.h"
 #include "support/media_tools.h"
 #include "support/recording_host.h"
 #include "support/video_oracle.h"
 
+#include "convert/picture/depth_reduction.h"
 #include "convert/picture/packed_dib.h"
 #include "convert/run/conversion_run.h"
 #include "convert/writers/jpg_encoder.h"
@@ -20,6 +22,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -104,5 +107,29 @@ INSTANTIATE_TEST_SUITE_P(Depths, DeepJpegPlanes,
         DeepVideo{"hevc_limited_12bit_odd", kHevc, "yuv420p12le", "tv", "321:181"},
         DeepVideo{"vp9_full_12bit_odd", kVp9, "yuv420p12le", "pc", "425:239"}, DeepVideo{"vp9_limited_9bit", kVp9, "yuv420p9le", "tv", "426:240"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The vector reduction gives the portable bytes for every sample of every depth, range and plane, in
+// rows whose lengths leave ends of every size.
+TEST(DepthReductionKernels, VectorCodeGivesThePortableBytes)
+{
+    if (!CanRun(SimdLevel::kAvx2))
+        GTEST_SKIP() << "this processor has no AVX2";
+    for (const int depth : {9, 10, 12}) {
+        std::vector<std::uint16_t> samples((1 << depth) + 15);
+        for (std::size_t i = 0; i < samples.size(); ++i)
+            samples[i] = static_cast<std::uint16_t>(i % (1u << depth));
+        for (const bool fullRange : {false, true}) {
+            for (const DepthReduction& reduction : {ReductionsOf(depth, fullRange).luma, ReductionsOf(depth, fullRange).chroma}) {
+                for (const int count : {static_cast<int>(samples.size()), 15, 17, 31}) {
+                    std::vector<std::uint8_t> portable(static_cast<std::size_t>(count));
+                    std::vector<std::uint8_t> vector(static_cast<std::size_t>(count));
+                    DepthReductionKernelsFor(SimdLevel::kPortable).reduceRow(reduction, samples.data(), portable.data(), count);
+                    DepthReductionKernelsFor(SimdLevel::kAvx2).reduceRow(reduction, samples.data(), vector.data(), count);
+                    EXPECT_EQ(vector, portable) << depth << " bits, full range " << fullRange << ", " << count << " samples";
+                }
+            }
+        }
+    }
+}
 
 }  // namespace
