@@ -11,6 +11,7 @@ extern "C" {
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <stdexcept>
 
 namespace {
@@ -87,7 +88,18 @@ std::vector<std::int32_t> TransferLevelsOfZimg()
     return std::vector<std::int32_t>(levels.Data(), levels.Data() + kSize);
 }
 
-zimg_chroma_location_e ZimgChromaLocation(AVChromaLocation location)
+// A colour field of a picture as the number it holds: a damaged stream can leave one that names no
+// value of its enum, and reading it as the enum would be undefined.
+template <class Enum>
+int CodeOf(const Enum& field)
+{
+    static_assert(sizeof(Enum) == sizeof(int));
+    int code = 0;
+    std::memcpy(&code, &field, sizeof code);
+    return code;
+}
+
+zimg_chroma_location_e ZimgChromaLocation(int location)
 {
     // As zscale reads a picture's chroma location; a picture that names none has it left.
     switch (location) {
@@ -97,6 +109,27 @@ zimg_chroma_location_e ZimgChromaLocation(AVChromaLocation location)
     case AVCHROMA_LOC_BOTTOMLEFT: return ZIMG_CHROMA_BOTTOM_LEFT;
     case AVCHROMA_LOC_BOTTOM: return ZIMG_CHROMA_BOTTOM;
     default: return ZIMG_CHROMA_LEFT;
+    }
+}
+
+// The matrices zimg knows by their ITU-T H.273 codes, which FFmpeg uses too; a picture that names none
+// has BT.2020's, as HDR video does. None for a code that is no matrix (a damaged picture).
+std::optional<zimg_matrix_coefficients_e> ZimgMatrix(int colourspace)
+{
+    switch (colourspace) {
+    case AVCOL_SPC_UNSPECIFIED: return ZIMG_MATRIX_2020_NCL;
+    case AVCOL_SPC_BT709:
+    case AVCOL_SPC_FCC:
+    case AVCOL_SPC_BT470BG:
+    case AVCOL_SPC_SMPTE170M:
+    case AVCOL_SPC_SMPTE240M:
+    case AVCOL_SPC_YCGCO:
+    case AVCOL_SPC_BT2020_NCL:
+    case AVCOL_SPC_BT2020_CL:
+    case AVCOL_SPC_CHROMA_DERIVED_NCL:
+    case AVCOL_SPC_CHROMA_DERIVED_CL:
+    case AVCOL_SPC_ICTCP: return static_cast<zimg_matrix_coefficients_e>(colourspace);
+    default: return std::nullopt;
     }
 }
 
@@ -208,9 +241,11 @@ void ToneMapper::Prepare(const AVFrame& input, const HdrSignal& signal)
     }
     // The colours the chain reads from each picture, where the picture leaves them open: the stream's
     // transfer and BT.2020 primaries (which made it HDR), the BT.2020 matrix, limited range.
-    const AVColorSpace colourspace = input.colorspace == AVCOL_SPC_UNSPECIFIED ? AVCOL_SPC_BT2020_NCL : input.colorspace;
-    const AVColorRange range = input.color_range == AVCOL_RANGE_JPEG ? AVCOL_RANGE_JPEG : AVCOL_RANGE_MPEG;
-    const Source source{input.width, input.height, input.format, colourspace, range, input.chroma_location, signal.transfer};
+    const std::optional<zimg_matrix_coefficients_e> matrix = ZimgMatrix(CodeOf(input.colorspace));
+    if (!matrix)
+        Fail();
+    const bool fullRange = CodeOf(input.color_range) == AVCOL_RANGE_JPEG;
+    const Source source{input.width, input.height, input.format, *matrix, fullRange ? 1 : 0, CodeOf(input.chroma_location), signal.transfer};
     if (graph_ && source == builtFor_)
         return;
     graph_.reset();
@@ -225,11 +260,11 @@ void ToneMapper::Prepare(const AVFrame& input, const HdrSignal& signal)
     coded.subsample_h = format->log2_chroma_h;
     coded.color_family = ZIMG_COLOR_YUV;
     // FFmpeg and zimg number matrices, transfers and primaries by the same ITU-T H.273 codes.
-    coded.matrix_coefficients = static_cast<zimg_matrix_coefficients_e>(colourspace);
+    coded.matrix_coefficients = *matrix;
     coded.transfer_characteristics = static_cast<zimg_transfer_characteristics_e>(signal.transfer);
     coded.color_primaries = ZIMG_PRIMARIES_2020;
-    coded.pixel_range = range == AVCOL_RANGE_JPEG ? ZIMG_RANGE_FULL : ZIMG_RANGE_LIMITED;
-    coded.chroma_location = ZimgChromaLocation(input.chroma_location);
+    coded.pixel_range = fullRange ? ZIMG_RANGE_FULL : ZIMG_RANGE_LIMITED;
+    coded.chroma_location = ZimgChromaLocation(source.chromaLocation);
     zimg_image_format linear;
     zimg_image_format_default(&linear, ZIMG_API_VERSION);
     linear.width = coded.width;

@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -347,6 +348,34 @@ TEST(ToneCurveKernels, VectorCodeGivesThePortableBytes)
             EXPECT_TRUE(std::ranges::equal(vector.Bytes(), portable.Bytes())) << width << "x" << height << ", transfer " << transfer;
         }
     }
+}
+
+// A damaged stream can leave colour fields holding numbers no enum value has (a fuzzed AVI gave a
+// chroma location of 13): such a location is taken as the default, left, and a matrix that is none
+// makes the picture one that cannot be mapped, never undefined behaviour.
+TEST(DamagedColourFields, AreReadAsNumbers)
+{
+    const FramePtr picture(av_frame_alloc());
+    ASSERT_TRUE(picture);
+    picture->format = AV_PIX_FMT_YUV420P10;
+    picture->width = 32;
+    picture->height = 16;
+    ASSERT_GE(av_frame_get_buffer(picture.get(), 0), 0);
+    for (int p = 0; p < 3; ++p)
+        std::fill_n(picture->data[p], picture->linesize[p] * (p == 0 ? 16 : 8), std::uint8_t{0x01});
+    const HdrSignal signal{AVCOL_TRC_ARIB_STD_B67, 1000};
+    ToneMapper mapper;
+    PackedDib left(1, 1);
+    picture->chroma_location = AVCHROMA_LOC_LEFT;
+    mapper.Map(*picture, signal, left);
+    const int noLocation = 13;
+    std::memcpy(&picture->chroma_location, &noLocation, sizeof noLocation);
+    PackedDib damaged(1, 1);
+    mapper.Map(*picture, signal, damaged);
+    EXPECT_TRUE(std::ranges::equal(damaged.Bytes(), left.Bytes()));
+    const int noMatrix = 99;
+    std::memcpy(&picture->colorspace, &noMatrix, sizeof noMatrix);
+    EXPECT_THROW(mapper.Map(*picture, signal, damaged), std::runtime_error);
 }
 
 // SDR in BT.2020 (10-bit, BT.2020 transfer) is no HDR: the BT.2020 matrix alone, as the ffmpeg command.
