@@ -54,10 +54,10 @@ struct FrameJob {
     std::optional<WrittenImage> record;  // for a host that records the images written
 };
 
-// The decoded pictures waiting for or in an encoder, together, at most: ten 4K 10-bit pictures. Twice
-// as many pictures as encoders are let through up to that, so large pictures on many cores do not
-// take memory a picture count alone would give them; one is always let through.
-constexpr std::size_t kPictureBytesInFlight = std::size_t{256} << 20;
+// The decoded pictures waiting for or in an encoder, together, at most: two 4K 10-bit pictures, one for
+// each encoder of a small machine (more only raise the peak, since the decoder is the slower side for
+// such pictures). Twice as many pictures as encoders are let through up to that; one always is.
+constexpr std::size_t kPictureBytesInFlight = std::size_t{64} << 20;
 
 class Run {
 public:
