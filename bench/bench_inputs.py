@@ -35,6 +35,10 @@ def readme_tone_map_chain(peak):
     return chain.replace("PEAK", str(peak))
 
 
+HLG_HEVC = ("-c:v", "libx265", "-preset", "ultrafast", "-x265-params", "log-level=error:crf=20",
+            "-pix_fmt", "yuv420p10le", "-color_primaries", "bt2020", "-color_trc", "arib-std-b67",
+            "-colorspace", "bt2020nc")
+
 # Fixed seeds keep the inputs identical from run to run and machine to machine.
 INPUTS = {
     "480p": InputSpec("480p", 640, 480, 500, "MPEG-4 part 2", ("-c:v", "mpeg4", "-q:v", "3"), 480),
@@ -54,10 +58,10 @@ INPUTS = {
                            ("-c:v", "libx265", "-pix_fmt", "yuv420p10le", "-preset", "ultrafast",
                             "-x265-params", "log-level=error"), 2160, container="mp4"),
     # A phone's HDR: HLG in 10-bit HEVC; every still is tone-mapped, HLG's peak being 1000 cd/m².
-    "4k-hlg": InputSpec("4k-hlg", 3840, 2160, 30, "HEVC 10-bit HLG",
-                        ("-c:v", "libx265", "-preset", "ultrafast", "-x265-params", "log-level=error:crf=20",
-                         "-pix_fmt", "yuv420p10le", "-color_primaries", "bt2020", "-color_trc", "arib-std-b67",
-                         "-colorspace", "bt2020nc"), 2160, readme_tone_map_chain(1000), "mp4"),
+    "4k-hlg": InputSpec("4k-hlg", 3840, 2160, 30, "HEVC 10-bit HLG", HLG_HEVC, 2160, readme_tone_map_chain(1000), "mp4"),
+    # The same at 1080p, as phones record it to save space.
+    "1080p-hlg": InputSpec("1080p-hlg", 1920, 1080, 120, "HEVC 10-bit HLG", HLG_HEVC, 1081, readme_tone_map_chain(1000),
+                           "mp4"),
 }
 
 

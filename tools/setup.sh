@@ -8,9 +8,10 @@ cd "$(dirname "$0")/.."
 # (cpack runs file and dpkg-shlibdeps) and its checks (desktop-file-validate, appstreamcli, groff for the
 # manual page, Xvfb and xwininfo to see the installed window); GNU parallel for the many-machines recipe;
 # the sanitizer and fuzzing build (clang); the benchmark (numpy); strace, to see which files a run opens;
-# libavfilter (zscale over zimg, tonemap) turns HDR pictures into SDR.
+# zimg brings HDR pictures to linear light as the README's chain (ffmpeg's zscale and tonemap) does;
+# libavfilter's bwdif deinterlaces.
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev
-          libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libavfilter-dev
+          libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libavfilter-dev libzimg-dev
           libturbojpeg0-dev libdeflate-dev zlib1g-dev libgif-dev libimagequant-dev libtiff-dev
           libgtest-dev ffmpeg imagemagick pngcheck python3 python3-pil python3-numpy fonts-liberation2
           file dpkg-dev desktop-file-utils appstream groff-base xvfb xauth x11-utils

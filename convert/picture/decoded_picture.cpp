@@ -1,6 +1,7 @@
 #include "convert/picture/decoded_picture.h"
 
 #include "convert/picture/deinterlace.h"
+#include "convert/picture/depth_reduction.h"
 #include "convert/picture/picture_converter.h"
 #include "convert/picture/plane_scaler.h"
 #include "convert/picture/tone_mapper.h"
@@ -53,29 +54,74 @@ constexpr bool StretchIsExact(RangeStretch stretch, int from, int numerator, int
 static_assert(StretchIsExact(kLumaStretch, 16, 255, 219, 0));
 static_assert(StretchIsExact(kChromaStretch, 128, 255, 224, 128));
 
+// The 4:2:0 formats whose planes a JPEG is made from, with their bit depth.
+int JpegPlaneDepth(int format)
+{
+    switch (format) {
+    case AV_PIX_FMT_YUV420P:
+    case AV_PIX_FMT_YUVJ420P: return 8;
+    case AV_PIX_FMT_YUV420P9: return 9;
+    case AV_PIX_FMT_YUV420P10: return 10;
+    case AV_PIX_FMT_YUV420P12: return 12;
+    default: return 0;
+    }
+}
+
 // Leaves a sample as it is: full-range planes that only need padding.
 struct Unchanged {
     constexpr std::uint8_t operator()(std::uint8_t v) const { return v; }
 };
 
-// Copies a plane of width x height through `transform` into `target`, padded to paddedWidth x
-// paddedHeight by repeating the last column and the last row: TurboJPEG reads whole subsampling blocks,
-// and what it reads beyond the picture must be the picture's own edge, not whatever the buffer holds.
+// Each sample of a row through `transform`, which the compiler vectorises.
 template <class Transform>
+auto PerSample(Transform transform)
+{
+    return [transform](const std::uint8_t* __restrict in, std::uint8_t* __restrict out, int count) {
+        for (int x = 0; x < count; ++x)
+            out[x] = transform(in[x]);
+    };
+}
+
+// Copies a plane of width x height samples, row by row through `transformRow`, into `target`, padded to
+// paddedWidth x paddedHeight by repeating the last column and the last row: TurboJPEG reads whole
+// subsampling blocks, and what it reads beyond the picture must be the picture's own edge, not whatever
+// the buffer holds.
+template <class Sample, class TransformRow>
 void CopyPadded(const std::uint8_t* source, int sourceStride, int width, int height, int paddedWidth, int paddedHeight,
-    Transform transform, std::vector<std::uint8_t>& target)
+    TransformRow transformRow, std::vector<std::uint8_t>& target)
 {
     const auto stride = static_cast<std::size_t>(paddedWidth);
     target.resize(stride * static_cast<std::size_t>(paddedHeight));
     for (int y = 0; y < height; ++y) {
-        const std::uint8_t* __restrict in = source + static_cast<std::ptrdiff_t>(y) * sourceStride;
-        std::uint8_t* __restrict out = target.data() + static_cast<std::size_t>(y) * stride;
-        for (int x = 0; x < width; ++x)
-            out[x] = transform(in[x]);
+        const auto* in = reinterpret_cast<const Sample*>(source + static_cast<std::ptrdiff_t>(y) * sourceStride);
+        std::uint8_t* out = target.data() + static_cast<std::size_t>(y) * stride;
+        transformRow(in, out, width);
         std::fill(out + width, out + paddedWidth, out[width - 1]);
     }
     for (int y = height; y < paddedHeight; ++y)
         std::copy_n(target.data() + static_cast<std::size_t>(height - 1) * stride, stride, target.data() + static_cast<std::size_t>(y) * stride);
+}
+
+// One plane of a picture to JPEG's 8-bit full range, padded.
+void CopyJpegPlane(const AVFrame& picture, int plane, int depth, bool fullRange, std::vector<std::uint8_t>& target)
+{
+    const int width = plane == 0 ? picture.width : AV_CEIL_RSHIFT(picture.width, 1);
+    const int height = plane == 0 ? picture.height : AV_CEIL_RSHIFT(picture.height, 1);
+    const int paddedWidth = JpegPlanes::PaddedWidth(plane, picture.width);
+    const int paddedHeight = JpegPlanes::PaddedHeight(plane, picture.height);
+    const std::uint8_t* source = picture.data[plane];
+    const int stride = picture.linesize[plane];
+    if (depth > 8) {
+        const DepthReduction& reduction = plane == 0 ? ReductionsOf(depth, fullRange).luma : ReductionsOf(depth, fullRange).chroma;
+        const DepthReductionKernels& kernels = DepthReductionKernelsFor(FastestSimdLevel());
+        CopyPadded<std::uint16_t>(source, stride, width, height, paddedWidth, paddedHeight,
+            [&](const std::uint16_t* in, std::uint8_t* out, int count) { kernels.reduceRow(reduction, in, out, count); }, target);
+    } else if (fullRange) {
+        CopyPadded<std::uint8_t>(source, stride, width, height, paddedWidth, paddedHeight, PerSample(Unchanged{}), target);
+    } else {
+        CopyPadded<std::uint8_t>(source, stride, width, height, paddedWidth, paddedHeight,
+            PerSample(plane == 0 ? kLumaStretch : kChromaStretch), target);
+    }
 }
 
 }  // namespace
@@ -173,7 +219,8 @@ PackedDib DecodedPicture::ToPackedDib() const
 
 std::optional<JpegPlanes> DecodedPicture::ToJpegPlanes() const
 {
-    if (hdr_ || (picture_->format != AV_PIX_FMT_YUV420P && picture_->format != AV_PIX_FMT_YUVJ420P) || !HasJpegColours(*picture_))
+    const int depth = JpegPlaneDepth(picture_->format);
+    if (hdr_ || depth == 0 || !HasJpegColours(*picture_))
         return std::nullopt;
     const AVFrame* upright = UprightPlanes(Source());
     if (!upright)
@@ -181,15 +228,13 @@ std::optional<JpegPlanes> DecodedPicture::ToJpegPlanes() const
     // A still fitted within a size is shrunk in its planes, before anything else is done to it.
     thread_local PlaneScaler scaler;
     const AVFrame& picture = Resized() ? scaler.Scale(*upright, size_) : *upright;
-    const int width = picture.width;
-    const int height = picture.height;
     const bool fullRange = picture.format == AV_PIX_FMT_YUVJ420P || picture.color_range == AVCOL_RANGE_JPEG;
 
     JpegPlanes planes;
-    planes.width = width;
-    planes.height = height;
-    // Planes of even size in full range are what TurboJPEG reads as they are.
-    if (fullRange && width % 2 == 0 && height % 2 == 0) {
+    planes.width = picture.width;
+    planes.height = picture.height;
+    // 8-bit planes of even size in full range are what TurboJPEG reads as they are.
+    if (depth == 8 && fullRange && picture.width % 2 == 0 && picture.height % 2 == 0) {
         for (int i = 0; i < 3; ++i) {
             planes.planes[i] = picture.data[i];
             planes.strides[i] = picture.linesize[i];
@@ -198,17 +243,9 @@ std::optional<JpegPlanes> DecodedPicture::ToJpegPlanes() const
     }
     thread_local std::vector<std::uint8_t> copies[3];
     for (int i = 0; i < 3; ++i) {
-        const int planeWidth = i == 0 ? width : AV_CEIL_RSHIFT(width, 1);
-        const int planeHeight = i == 0 ? height : AV_CEIL_RSHIFT(height, 1);
-        const int paddedWidth = JpegPlanes::PaddedWidth(i, width);
-        const int paddedHeight = JpegPlanes::PaddedHeight(i, height);
-        if (fullRange)
-            CopyPadded(picture.data[i], picture.linesize[i], planeWidth, planeHeight, paddedWidth, paddedHeight, Unchanged{}, copies[i]);
-        else
-            CopyPadded(picture.data[i], picture.linesize[i], planeWidth, planeHeight, paddedWidth, paddedHeight,
-                i == 0 ? kLumaStretch : kChromaStretch, copies[i]);
+        CopyJpegPlane(picture, i, depth, fullRange, copies[i]);
         planes.planes[i] = copies[i].data();
-        planes.strides[i] = paddedWidth;
+        planes.strides[i] = JpegPlanes::PaddedWidth(i, picture.width);
     }
     return planes;
 }

@@ -40,9 +40,10 @@ public:
     void ToPackedDib(PackedDib& into) const;
     PackedDib ToPackedDib() const;
 
-    // The picture as planes a JPEG can be made from directly, when it is 4:2:0 video in the BT.601
-    // colours JPEG uses and needs no tone mapping. Limited-range video is stretched to full range, and planes of odd size padded,
-    // into buffers of the calling thread, valid until its next call. None for any other picture.
+    // The picture as planes a JPEG can be made from directly, when it is 4:2:0 video of 8 to 12 bits in
+    // the BT.601 colours JPEG uses and needs no tone mapping. Limited-range video is stretched to full
+    // range, deeper samples rounded to 8 bits and planes of odd size padded, into buffers of the calling
+    // thread, valid until its next call. None for any other picture.
     std::optional<JpegPlanes> ToJpegPlanes() const;
 
 private:

@@ -4,15 +4,22 @@
 #include "convert/picture/memory_shortage.h"
 
 extern "C" {
+#include <libavfilter/avfilter.h>
 #include <libavfilter/buffersink.h>
 #include <libavfilter/buffersrc.h>
 }
 
+#include <memory>
 #include <new>
 #include <stdexcept>
 #include <string>
 
 namespace {
+
+struct FilterGraphFreer {
+    void operator()(AVFilterGraph* graph) const { avfilter_graph_free(&graph); }
+};
+using FilterGraphPtr = std::unique_ptr<AVFilterGraph, FilterGraphFreer>;
 
 [[noreturn]] void Fail()
 {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 namespace {
 
@@ -47,14 +46,4 @@ std::optional<HdrSignal> HdrSignalOf(const AVFrame& picture, const StreamColours
         }
     }
     return HdrSignal{transfer, std::max(kReferenceWhite, static_cast<int>(std::lround(peak)))};
-}
-
-std::string ToneMapChain(const HdrSignal& signal, bool wholeChromaBlocks)
-{
-    char chain[256];
-    std::snprintf(chain, sizeof chain,
-        "%szscale=t=linear:p=bt709:npl=%d:f=bicubic,format=gbrpf32le,"
-        "tonemap=mobius:param=3/5:desat=0:peak=%d/%d,zscale=t=bt709:r=pc,format=gbrp",
-        wholeChromaBlocks ? "" : "format=yuv444p16le,", kReferenceWhite, signal.peak, kReferenceWhite);
-    return chain;
 }

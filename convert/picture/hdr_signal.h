@@ -6,7 +6,6 @@ extern "C" {
 }
 
 #include <optional>
-#include <string>
 
 // What makes a picture HDR and how bright it gets: enough to choose its tone mapping to SDR BT.709.
 struct HdrSignal {
@@ -33,11 +32,3 @@ double MasteringPeakOf(const AVMasteringDisplayMetadata* mastering);
 // the stream's). The peak of PQ comes from the content light level (MaxCLL), else the mastering
 // display's peak, else 1000 cd/m²; HLG is relative to a 1000 cd/m² display by its definition.
 std::optional<HdrSignal> HdrSignalOf(const AVFrame& picture, const StreamColours& stream);
-
-// The libavfilter chain that turns such a picture into 8-bit SDR BT.709 RGB (gbrp): linear light with
-// reference white at 1 and BT.709 primaries in one zscale, a Möbius curve that keeps light up to 0.6 of reference white
-// as it is and rolls brighter light off towards the peak, then the BT.709 transfer. Numbers are written
-// as whole-number fractions: FFmpeg reads decimals in the program's locale, which may use commas.
-// zimg takes subsampled colour only in whole blocks: a picture of odd size is first made 4:4:4 by
-// swscale when `wholeChromaBlocks` is false.
-std::string ToneMapChain(const HdrSignal& signal, bool wholeChromaBlocks);

@@ -79,8 +79,9 @@ public:
     virtual void SetBarValue(Bar bar, double percent) = 0;
     virtual void SetBarText(Bar bar, const QString& text) = 0;
     virtual void SetBusy(bool busy) = 0;
-    // The frame that was just handed to an encoder, for a live preview, asked for only when ShowsFrames
-    // is true: making it costs a second conversion of the picture (a whole tone mapping for HDR).
+    // A frame just written, for a live preview, a few times a second and only when ShowsFrames is true:
+    // a copy of the bitmap its file was made from (for a JPEG made from planes, the picture converted
+    // once for it), made on the encoder's thread.
     virtual bool ShowsFrames() const { return false; }
     virtual void ShowFrame(const std::shared_ptr<const PackedDib>& /*frame*/) {}
 

@@ -41,13 +41,25 @@ int WriteLabel(OutputFormat format)
     }
 }
 
-// One frame on its way through an encoder: whether its file was written.
+// What an encoder made of one frame: whether its file was written, and the bitmap it was made from
+// when the run asked for it as a preview.
+struct FrameResult {
+    bool written = false;
+    std::shared_ptr<const PackedDib> preview;
+};
+
+// One frame on its way through an encoder.
 struct FrameJob {
-    std::future<bool> done;
-    std::shared_ptr<const DecodedPicture> picture;
+    std::future<FrameResult> done;
     int label = 0;
+    std::size_t bytes = 0;  // of its decoded picture
     std::optional<WrittenImage> record;  // for a host that records the images written
 };
+
+// The decoded pictures waiting for or in an encoder, together, at most: two 4K 10-bit pictures, one for
+// each encoder of a small machine (more only raise the peak, since the decoder is the slower side for
+// such pictures). Twice as many pictures as encoders are let through up to that; one always is.
+constexpr std::size_t kPictureBytesInFlight = std::size_t{64} << 20;
 
 class Run {
 public:
@@ -74,17 +86,18 @@ private:
     std::int32_t FrameLimitFor(std::int64_t frameCount);
     // Shows the failure of opening item `index`; true when it opened.
     bool Opened(VideoFrameSource::Status status, const QString& path, const QString& reason, int index);
-    // Waits for frames in the order they were dispatched until at most `keep` are in flight, counting
-    // what was written and reporting what failed.
-    void Collect(std::size_t keep);
-    // Whether the frame's file was written. The first failure of the output folder is passed on, to be
-    // reported, and cuts the run short; frames in flight that fail after it for the same cause are not.
-    bool FrameWritten(FrameJob& job);
+    // Waits for frames in the order they were dispatched until at most `keep` are in flight and their
+    // pictures hold at most `keepBytes`, counting what was written and reporting what failed.
+    void Collect(std::size_t keep, std::size_t keepBytes = 0);
+    // What became of the frame. The first failure of the output folder is passed on, to be reported,
+    // and cuts the run short; frames in flight that fail after it for the same cause are not.
+    FrameResult FrameWritten(FrameJob& job);
     // True once no new frame or file may start: the window is closing, the user has asked to stop (a
     // question still open is waited for), or the output folder has failed.
     bool MustEnd();
-    // Hands a written frame to the window's preview a few times a second; more would only cost time.
-    void ShowPreview(const DecodedPicture& picture);
+    // Whether the frame about to be dispatched is to be the window's preview: a few times a second,
+    // more would only cost time.
+    bool PreviewDue();
     // Waits for the frames in flight without reporting anything: the run is being stopped.
     void Abandon();
     void Message(int label, const QString& text)
@@ -115,6 +128,7 @@ private:
     std::deque<FrameJob> inFlight_;
     QString currentPath_;  // the video being converted, as the list names it
     int currentIndex_ = 0;
+    std::size_t bytesInFlight_ = 0;
     QElapsedTimer sincePreview_;
 };
 
@@ -329,7 +343,8 @@ bool Run::Dispatch(std::shared_ptr<const DecodedPicture> picture, ImageNames& na
         return true;
     trap_.Run(254, [&] { quality = host_.Quality(); });
 
-    Collect(2 * pool_.Threads());
+    const std::size_t bytes = picture->Bytes();
+    Collect(2 * pool_.Threads(), kPictureBytesInFlight > bytes ? kPictureBytesInFlight - bytes : 0);
     if (ending_.CutShort())
         return true;
     QString reason;
@@ -337,46 +352,54 @@ bool Run::Dispatch(std::shared_ptr<const DecodedPicture> picture, ImageNames& na
         FileProblem(246, kFileError + currentPath_, reason, currentIndex_);
         return false;
     }
-    // The picture is converted and encoded on an encoder thread, so decoding never waits for it.
+    // The picture is converted and encoded on an encoder thread, so decoding never waits for it; the
+    // preview is the bitmap made for the file, not a second conversion.
     trap_.Run(WriteLabel(format), [&] {
         const QString path = names.PathOf(frame, format);
-        auto task = std::make_shared<std::packaged_task<bool()>>(
-            [picture, format, quality, path] { return WriteFrame(*picture, format, quality, path); });
+        const bool preview = PreviewDue();
+        auto task = std::make_shared<std::packaged_task<FrameResult()>>([picture = std::move(picture), format, quality, path, preview] {
+            FrameResult result;
+            result.written = WriteFrame(*picture, format, quality, path, preview ? &result.preview : nullptr);
+            return result;
+        });
         if (record)
             record->path = path;
-        inFlight_.push_back(FrameJob{task->get_future(), std::move(picture), WriteLabel(format), std::move(record)});
+        inFlight_.push_back(FrameJob{task->get_future(), WriteLabel(format), bytes, std::move(record)});
         try {
             pool_.Post([task] { (*task)(); });
         } catch (...) {
             inFlight_.pop_back();  // never started: nothing to wait for
             throw;
         }
+        bytesInFlight_ += bytes;
     });
     return true;
 }
 
-void Run::Collect(std::size_t keep)
+void Run::Collect(std::size_t keep, std::size_t keepBytes)
 {
-    while (inFlight_.size() > keep) {
+    while (inFlight_.size() > keep || (!inFlight_.empty() && bytesInFlight_ > keepBytes)) {
         FrameJob job = std::move(inFlight_.front());
         inFlight_.pop_front();
-        bool written = false;
-        if (trap_.Run(job.label, [&] { written = FrameWritten(job); }) && written) {
+        bytesInFlight_ -= job.bytes;
+        FrameResult result;
+        if (trap_.Run(job.label, [&] { result = FrameWritten(job); }) && result.written) {
             ++framesWritten_;
-            ShowPreview(*job.picture);
+            if (result.preview)
+                host_.ShowFrame(result.preview);
             if (job.record)
                 trap_.Run(job.label, [&] { host_.ImageWritten(*job.record); });
         }
     }
 }
 
-bool Run::FrameWritten(FrameJob& job)
+FrameResult Run::FrameWritten(FrameJob& job)
 {
     try {
         return job.done.get();
     } catch (const FolderFailure&) {
         if (!ending_.FolderFailed())
-            return false;
+            return {};
         throw;
     }
 }
@@ -403,17 +426,12 @@ void Run::FileProblem(int label, const QString& text, const QString& reason, int
         ending_.HideFileMessages();
 }
 
-void Run::ShowPreview(const DecodedPicture& picture)
+bool Run::PreviewDue()
 {
     if (!host_.ShowsFrames() || (sincePreview_.isValid() && sincePreview_.elapsed() < 100))
-        return;
+        return false;
     sincePreview_.start();
-    try {
-        host_.ShowFrame(std::make_shared<const PackedDib>(picture.ToPackedDib()));
-    } catch (const std::exception&) {
-        // No preview for a picture that cannot be shown (or no memory for it); its file was written
-        // all the same.
-    }
+    return true;
 }
 
 void Run::Abandon()
@@ -421,6 +439,7 @@ void Run::Abandon()
     for (FrameJob& job : inFlight_)
         job.done.wait();
     inFlight_.clear();
+    bytesInFlight_ = 0;
 }
 
 }  // namespace

@@ -5,13 +5,32 @@
 #include <optional>
 #include <stdexcept>
 
-bool WriteFrame(const DecodedPicture& picture, OutputFormat format, int quality, const QString& path)
+namespace {
+
+// A preview made by `make`, or none when it cannot be made (no memory for it): the file is written
+// all the same.
+template <class Make>
+void KeepPreview(Make&& make, std::shared_ptr<const PackedDib>& preview)
+{
+    try {
+        preview = std::make_shared<const PackedDib>(make());
+    } catch (const std::exception&) {
+        preview.reset();
+    }
+}
+
+}  // namespace
+
+bool WriteFrame(const DecodedPicture& picture, OutputFormat format, int quality, const QString& path,
+    std::shared_ptr<const PackedDib>* preview)
 {
     thread_local EncodedImage scratch;
     if (format == OutputFormat::JPG) {
         // Most video is already in the colours a JPEG holds: no round trip through RGB.
         if (const std::optional<JpegPlanes> planes = picture.ToJpegPlanes()) {
             WriteJpeg(*planes, quality, path, scratch);
+            if (preview)
+                KeepPreview([&] { return picture.ToPackedDib(); }, *preview);
             return true;
         }
     }
@@ -24,5 +43,7 @@ bool WriteFrame(const DecodedPicture& picture, OutputFormat format, int quality,
         return false;
     }
     WriteImage(frame, format, quality, path, scratch);
+    if (preview)
+        KeepPreview([&] { return PackedDib::CopyOf(frame.Bytes().data(), frame.Header()); }, *preview);
     return true;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "convert/writers/image_encoder.h"
-#include "convert/writers/simd_level.h"
+#include "common/simd_level.h"
 
 // Lossless 24-bit RGB PNG made here from start to end: each row under the filter that suits it, then
 // one deflate block of literals and runs of zeros under a Huffman code fitted to the picture. The

@@ -3,7 +3,7 @@
 #include "common/file_bytes.h"
 #include "convert/picture/packed_dib.h"
 #include "convert/writers/huffman_zlib.h"
-#include "convert/writers/simd_level.h"
+#include "common/simd_level.h"
 
 #include <cstdint>
 #include <vector>

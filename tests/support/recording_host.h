@@ -40,6 +40,7 @@ public:
     bool busy = false;
     int busyChanges = 0;
     int previewsShown = 0;
+    std::shared_ptr<const PackedDib> firstPreview;
     bool stop = false;
     bool stopAsked = false;
 
@@ -68,7 +69,11 @@ public:
     void SetBarText(Bar bar, const QString& text) override { (bar == Bar::Files ? files : frames) << text; }
     void SetBusy(bool value) override { busy = value; ++busyChanges; }
     bool ShowsFrames() const override { return true; }
-    void ShowFrame(const std::shared_ptr<const PackedDib>&) override { ++previewsShown; }
+    void ShowFrame(const std::shared_ptr<const PackedDib>& frame) override
+    {
+        if (++previewsShown == 1)
+            firstPreview = frame;
+    }
     bool StopRequested() override { return stop; }
     bool StopAsked() override { return stopAsked; }
 

@@ -95,3 +95,36 @@ void ExpectPicturesMatchDigests(const QString& video, const QString& folder, con
         EXPECT_EQ(digest, expected[k]) << file.toStdString() << " (" << image->width << "x" << image->height << ")";
     }
 }
+
+void ExpectPicturesNearFfmpeg(const QString& video, const QString& folder, const QString& filters, int largest, double withinOne)
+{
+    const ToolResult decoded = RunTool(QStringLiteral("ffmpeg"), {"-nostdin", "-v", "error", "-i", video, "-map", "0:V:0", "-fps_mode",
+        "passthrough", "-autoscale", "0", "-vf", filters, "-pix_fmt", "bgr24", "-f", "rawvideo", "-"});
+    ASSERT_EQ(decoded.exitCode, 0) << decoded.err.toStdString();
+    const QString stem = QFileInfo(video).completeBaseName();
+    qsizetype at = 0;
+    std::int64_t pixels = 0;
+    std::int64_t nearby = 0;
+    int worst = 0;
+    for (int k = 0;; ++k) {
+        const std::optional<BmpImage> image = ReadBmp(QDir(folder).filePath(QStringLiteral("%1_%2.bmp").arg(stem).arg(k)));
+        if (!image)
+            break;
+        const QByteArray expected = decoded.out.mid(at, image->topDownBgr.size());
+        at += image->topDownBgr.size();
+        ASSERT_EQ(expected.size(), image->topDownBgr.size()) << "ffmpeg made fewer pictures than " << k + 1;
+        for (qsizetype i = 0; i < expected.size(); i += 3) {
+            int difference = 0;
+            for (int c = 0; c < 3; ++c)
+                difference = std::max(difference, std::abs(int(static_cast<unsigned char>(expected[i + c]))
+                                                             - int(static_cast<unsigned char>(image->topDownBgr[i + c]))));
+            worst = std::max(worst, difference);
+            nearby += difference <= 1;
+            ++pixels;
+        }
+    }
+    EXPECT_EQ(at, decoded.out.size()) << "the run wrote fewer pictures than ffmpeg";
+    ASSERT_GT(pixels, 0);
+    EXPECT_LE(worst, largest) << video.toStdString();
+    EXPECT_GE(double(nearby) / double(pixels), withinOne) << video.toStdString();
+}

@@ -25,3 +25,7 @@ int FfprobePictureCount(const QString& video);
 void ExpectPicturesMatchFfmpeg(const QString& video, const QString& folder, bool upright = true, const QString& filters = {});
 // The same against digests in that order.
 void ExpectPicturesMatchDigests(const QString& video, const QString& folder, const QStringList& expected);
+
+// The same for pictures made within a tolerance of ffmpeg's: none more than `largest` levels off in
+// any channel, and at least `withinOne` of them (a share) within one level.
+void ExpectPicturesNearFfmpeg(const QString& video, const QString& folder, const QString& filters, int largest, double withinOne);

@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace {
 
 const QString kDeinterlace = QStringLiteral("bwdif=mode=send_frame:parity=auto:deint=interlaced");
@@ -105,16 +107,11 @@ void ExpectScaledLike(const QString& video, const PictureShape& shape, const QSt
     const QString folder = Convert(video, shape);
     const std::optional<BmpImage> ours = ReadBmp(QDir(folder).filePath(QFileInfo(video).completeBaseName() + "_0.bmp"));
     ASSERT_TRUE(ours) << chain.toStdString();
-    EXPECT_EQ((PictureSize{ours->width, ours->height}), size) << chain.toStdString();
+    EXPECT_EQ(std::pair(ours->width, ours->height), std::pair(size.width, size.height)) << chain.toStdString();
     const ToolResult theirs = RunTool("ffmpeg", {"-v", "error", "-i", video, "-frames:v", "1", "-vf", chain, "-f", "rawvideo",
                                                     "-pix_fmt", "bgr24", "-"});
     ASSERT_EQ(theirs.out.size(), qsizetype(size.width) * size.height * 3) << chain.toStdString();
     EXPECT_GE(Psnr(ours->topDownBgr, theirs.out), 35.0) << chain.toStdString();
-}
-
-void PrintTo(const PictureSize& size, std::ostream* out)
-{
-    *out << size.width << "x" << size.height;
 }
 
 TEST(FitAndSquarePixelsTest, SizesAreFfmpegsAndPicturesClose)

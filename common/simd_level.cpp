@@ -1,4 +1,4 @@
-#include "convert/writers/simd_level.h"
+#include "common/simd_level.h"
 
 bool CanRun(SimdLevel level)
 {
