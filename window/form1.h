@@ -42,7 +42,8 @@ public:
 
     // Busy while a run or a folder scan works; the wait cursor shows on the window meanwhile.
     bool IsBusy() const;
-    bool IsConverting() const { return isConverting_; }
+    // Until the window has taken in the run's end, Start would still offer to stop it.
+    bool IsConverting() const { return isConverting_ || driver_.IsRunning(); }
     // The title of message boxes and prompts that name none of their own.
     const QString& ApplicationTitle() const { return applicationTitle_; }
     // The pointer the push buttons show when hovered: the hand cursor file, else the toolkit's hand.
