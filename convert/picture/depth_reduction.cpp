@@ -40,7 +40,8 @@ constexpr DepthReduction FindReduction(SampleScale s)
                 const long long top = ((1LL << s.depth) - 1) * multiplier - (base + nudge);
                 if (top >= (1LL << 31) || base + nudge >= (1LL << 31) || base + nudge < -(1LL << 31))
                     continue;
-                const DepthReduction candidate{static_cast<std::int32_t>(multiplier), static_cast<std::int32_t>(base + nudge), shift};
+                const DepthReduction candidate{static_cast<std::int32_t>(multiplier), static_cast<std::int32_t>(base + nudge), shift,
+                    static_cast<std::uint16_t>((1 << s.depth) - 1)};
                 if (ReducesExactly(candidate, s))
                     return candidate;
             }

@@ -20,9 +20,10 @@ STILLPRESS_AVX2 void ReduceRowAvx2(const DepthReduction& reduction, const std::u
     const __m256i multiplier = _mm256_set1_epi32(reduction.multiplier);
     const __m256i subtrahend = _mm256_set1_epi32(reduction.subtrahend);
     const __m128i shift = _mm_cvtsi32_si128(reduction.shift);
+    const __m256i top = _mm256_set1_epi16(static_cast<short>(reduction.top));
     int x = 0;
     for (; x + 16 <= count; x += 16) {
-        const __m256i samples = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + x));
+        const __m256i samples = _mm256_min_epu16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + x)), top);
         const __m256i low = Reduce(_mm256_cvtepu16_epi32(_mm256_castsi256_si128(samples)), multiplier, subtrahend, shift);
         const __m256i high = Reduce(_mm256_cvtepu16_epi32(_mm256_extracti128_si256(samples, 1)), multiplier, subtrahend, shift);
         // Saturating packs clamp to 0..255 as the portable code does; they work per 128-bit half, so the

@@ -108,18 +108,20 @@ INSTANTIATE_TEST_SUITE_P(Depths, DeepJpegPlanes,
         DeepVideo{"vp9_full_12bit_odd", kVp9, "yuv420p12le", "pc", "425:239"}, DeepVideo{"vp9_limited_9bit", kVp9, "yuv420p9le", "tv", "426:240"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// The vector reduction gives the portable bytes for every sample of every depth, range and plane, in
-// rows whose lengths leave ends of every size.
+// The vector reduction gives the portable bytes for every 16-bit sample (those above the depth, from
+// damaged streams, as its largest) of every depth, range and plane, in rows whose lengths leave ends
+// of every size.
 TEST(DepthReductionKernels, VectorCodeGivesThePortableBytes)
 {
     if (!CanRun(SimdLevel::kAvx2))
         GTEST_SKIP() << "this processor has no AVX2";
+    std::vector<std::uint16_t> samples(65536 + 15);
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        samples[i] = static_cast<std::uint16_t>(i);
     for (const int depth : {9, 10, 12}) {
-        std::vector<std::uint16_t> samples((1 << depth) + 15);
-        for (std::size_t i = 0; i < samples.size(); ++i)
-            samples[i] = static_cast<std::uint16_t>(i % (1u << depth));
         for (const bool fullRange : {false, true}) {
             for (const DepthReduction& reduction : {ReductionsOf(depth, fullRange).luma, ReductionsOf(depth, fullRange).chroma}) {
+                EXPECT_EQ(reduction(0xffff), reduction(static_cast<std::uint16_t>((1 << depth) - 1))) << depth << " bits";
                 for (const int count : {static_cast<int>(samples.size()), 15, 17, 31}) {
                     std::vector<std::uint8_t> portable(static_cast<std::size_t>(count));
                     std::vector<std::uint8_t> vector(static_cast<std::size_t>(count));
