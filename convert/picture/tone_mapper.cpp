@@ -42,21 +42,28 @@ zimg_graph_builder_params ChainParams(double nominalPeak)
 // BT.2408: HDR reference white, where SDR white is placed.
 constexpr double kReferenceWhite = 203.0;
 
-// The 8-bit level zimg gives each sample of the transfer table: linear BT.709 light to the BT.709
-// transfer in full range, as the chain's last zscale does.
-std::vector<std::int32_t> TransferLevelsOfZimg()
+// Linear BT.709 light in floats, what the chain tone-maps.
+zimg_image_format LinearBt709(unsigned width, unsigned height)
 {
-    using TransferTable::kSize;
     zimg_image_format linear;
     zimg_image_format_default(&linear, ZIMG_API_VERSION);
-    linear.width = kSize;
-    linear.height = 1;
+    linear.width = width;
+    linear.height = height;
     linear.pixel_type = ZIMG_PIXEL_FLOAT;
     linear.color_family = ZIMG_COLOR_RGB;
     linear.matrix_coefficients = ZIMG_MATRIX_RGB;
     linear.transfer_characteristics = ZIMG_TRANSFER_LINEAR;
     linear.color_primaries = ZIMG_PRIMARIES_709;
     linear.pixel_range = ZIMG_RANGE_FULL;
+    return linear;
+}
+
+// The 8-bit level zimg gives each sample of the transfer table: linear BT.709 light to the BT.709
+// transfer in full range, as the chain's last zscale does.
+std::vector<std::int32_t> TransferLevelsOfZimg()
+{
+    using TransferTable::kSize;
+    const zimg_image_format linear = LinearBt709(kSize, 1);
     zimg_image_format coded = linear;
     coded.pixel_type = ZIMG_PIXEL_BYTE;
     coded.depth = 8;
@@ -265,16 +272,7 @@ void ToneMapper::Prepare(const AVFrame& input, const HdrSignal& signal)
     coded.color_primaries = ZIMG_PRIMARIES_2020;
     coded.pixel_range = fullRange ? ZIMG_RANGE_FULL : ZIMG_RANGE_LIMITED;
     coded.chroma_location = ZimgChromaLocation(source.chromaLocation);
-    zimg_image_format linear;
-    zimg_image_format_default(&linear, ZIMG_API_VERSION);
-    linear.width = coded.width;
-    linear.height = coded.height;
-    linear.pixel_type = ZIMG_PIXEL_FLOAT;
-    linear.color_family = ZIMG_COLOR_RGB;
-    linear.matrix_coefficients = ZIMG_MATRIX_RGB;
-    linear.transfer_characteristics = ZIMG_TRANSFER_LINEAR;
-    linear.color_primaries = ZIMG_PRIMARIES_709;
-    linear.pixel_range = ZIMG_RANGE_FULL;
+    const zimg_image_format linear = LinearBt709(coded.width, coded.height);
     const zimg_graph_builder_params params = ChainParams(kReferenceWhite);
     ZimgGraphPtr graph(zimg_filter_graph_build(&coded, &linear, &params));
     std::size_t scratchSize = 0;

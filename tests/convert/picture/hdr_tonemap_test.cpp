@@ -242,19 +242,26 @@ void MakeHdr(const QString& sdr, const QString& hdr, const char* transfer, const
                        "-preset", "ultrafast", "-x265-params", (QStringList{"log-level=error", "crf=4"} + x265Extra).join(':')});
 }
 
-class RoundTrip : public ::testing::TestWithParam<const char*> {};
-
-TEST_P(RoundTrip, ComesBackCloseToTheSdrOriginal)
+// The test pattern as a BT.709 limited-range FFV1 video, the SDR original of the HDR ones made from it.
+QString MakeSdrPattern(const QTemporaryDir& folder)
 {
-    QTemporaryDir folder;
     const QString pattern = folder.filePath(QStringLiteral("pattern.ppm"));
     QFile file(pattern);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(TestPattern());
     file.close();
     const QString sdr = folder.filePath(QStringLiteral("sdr.mkv"));
     MakeVideo(sdr, {"-i", pattern, "-vf", "scale=out_color_matrix=bt709:out_range=tv,format=yuv444p", "-color_primaries", "bt709",
                        "-color_trc", "bt709", "-colorspace", "bt709", "-c:v", "ffv1"});
+    return sdr;
+}
+
+class RoundTrip : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(RoundTrip, ComesBackCloseToTheSdrOriginal)
+{
+    QTemporaryDir folder;
+    const QString sdr = MakeSdrPattern(folder);
     const QString hdr = folder.filePath(QStringLiteral("hdr.mkv"));
     const bool pq = QLatin1String(GetParam()) == QLatin1String("smpte2084");
     MakeHdr(sdr, hdr, GetParam(),
@@ -291,14 +298,7 @@ class BrightPattern : public ::testing::TestWithParam<const char*> {};
 TEST_P(BrightPattern, IsWithinALevelOfTheReadmeChain)
 {
     QTemporaryDir folder;
-    const QString pattern = folder.filePath(QStringLiteral("pattern.ppm"));
-    QFile file(pattern);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(TestPattern());
-    file.close();
-    const QString sdr = folder.filePath(QStringLiteral("sdr.mkv"));
-    MakeVideo(sdr, {"-i", pattern, "-vf", "scale=out_color_matrix=bt709:out_range=tv,format=yuv444p", "-color_primaries", "bt709",
-                       "-color_trc", "bt709", "-colorspace", "bt709", "-c:v", "ffv1"});
+    const QString sdr = MakeSdrPattern(folder);
     const QString hdr = folder.filePath(QStringLiteral("bright.mkv"));
     MakeVideo(hdr, {"-i", sdr, "-vf",
                        QStringLiteral("zscale=t=linear,format=gbrpf32le,zscale=p=bt2020:t=%1:m=bt2020nc:r=tv:npl=1000,format=yuv420p10le")
