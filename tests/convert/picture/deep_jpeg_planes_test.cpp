@@ -49,7 +49,7 @@ struct DeepVideo {
     const char* name;
     const char* clip;   // of the video corpus
     const char* pixelFormat;
-    const char* range;  // ffmpeg's name: tv (limited) or pc (full)
+    const char* range;  // as setparams names it: limited or full
     const char* crop;   // width:height
 };
 
@@ -102,10 +102,10 @@ const char* const kVp9 = "webm_vp9p2_426x240_10bit_hiddenaltref_androidx.webm";
 const char* const kHevc = "mov_hevc10_1280x720_hlg-dovi_dispmat-90_bframes_iphone14pro_androidx.mov";
 
 INSTANTIATE_TEST_SUITE_P(Depths, DeepJpegPlanes,
-    ::testing::Values(DeepVideo{"vp9_limited_10bit", kVp9, "yuv420p10le", "tv", "426:240"},
-        DeepVideo{"hevc_limited_10bit", kHevc, "yuv420p10le", "tv", "1280:720"}, DeepVideo{"vp9_full_10bit", kVp9, "yuv420p10le", "pc", "424:238"},
-        DeepVideo{"hevc_limited_12bit_odd", kHevc, "yuv420p12le", "tv", "321:181"},
-        DeepVideo{"vp9_full_12bit_odd", kVp9, "yuv420p12le", "pc", "425:239"}, DeepVideo{"vp9_limited_9bit", kVp9, "yuv420p9le", "tv", "426:240"}),
+    ::testing::Values(DeepVideo{"vp9_limited_10bit", kVp9, "yuv420p10le", "limited", "426:240"},
+        DeepVideo{"hevc_limited_10bit", kHevc, "yuv420p10le", "limited", "1280:720"}, DeepVideo{"vp9_full_10bit", kVp9, "yuv420p10le", "full", "424:238"},
+        DeepVideo{"hevc_limited_12bit_odd", kHevc, "yuv420p12le", "limited", "321:181"},
+        DeepVideo{"vp9_full_12bit_odd", kVp9, "yuv420p12le", "full", "425:239"}, DeepVideo{"vp9_limited_9bit", kVp9, "yuv420p9le", "limited", "426:240"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The vector reduction gives the portable bytes for every 16-bit sample (those above the depth, from
