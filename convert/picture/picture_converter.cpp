@@ -1,10 +1,7 @@
 #include "convert/picture/picture_converter.h"
 
 #include "convert/picture/memory_shortage.h"
-
-extern "C" {
-#include <libavutil/pixdesc.h>
-}
+#include "convert/picture/sws_colours.h"
 
 #include <cstring>
 #include <stdexcept>
@@ -15,65 +12,24 @@ namespace {
 // 32 pixels at a time; at 24 bits they also keep every row on a 32-byte boundary.
 constexpr int kWholeBlockPixels = 32;
 
-int SwsColorspaceOf(AVColorSpace space)
-{
-    switch (space) {
-    case AVCOL_SPC_BT709: return SWS_CS_ITU709;
-    case AVCOL_SPC_FCC: return SWS_CS_FCC;
-    case AVCOL_SPC_SMPTE240M: return SWS_CS_SMPTE240M;
-    case AVCOL_SPC_BT2020_NCL:
-    case AVCOL_SPC_BT2020_CL: return SWS_CS_BT2020;
-    default: return SWS_CS_ITU601;  // SD video and streams that say nothing
-    }
-}
-
-// The full-range ("J") formats are their plain formats with the range set apart: swscale would
-// otherwise rebuild its context for every picture of such a stream.
-AVPixelFormat PlainFormatOf(AVPixelFormat format)
-{
-    switch (format) {
-    case AV_PIX_FMT_YUVJ420P: return AV_PIX_FMT_YUV420P;
-    case AV_PIX_FMT_YUVJ422P: return AV_PIX_FMT_YUV422P;
-    case AV_PIX_FMT_YUVJ444P: return AV_PIX_FMT_YUV444P;
-    case AV_PIX_FMT_YUVJ440P: return AV_PIX_FMT_YUV440P;
-    case AV_PIX_FMT_YUVJ411P: return AV_PIX_FMT_YUV411P;
-    default: return format;
-    }
-}
-
-bool IsFullRange(const AVFrame& picture)
-{
-    return picture.color_range == AVCOL_RANGE_JPEG || PlainFormatOf(static_cast<AVPixelFormat>(picture.format)) != picture.format;
-}
-
 }  // namespace
 
 PictureConverter::Source PictureConverter::SourceOf(const AVFrame& picture, std::optional<PictureSize> size)
 {
-    return Source{picture.width, picture.height, PlainFormatOf(static_cast<AVPixelFormat>(picture.format)),
-        SwsColorspaceOf(picture.colorspace), IsFullRange(picture) ? 1 : 0, size.value_or(PictureSize{picture.width, picture.height})};
+    const SwsColours colours = SwsColoursOf(picture);
+    return Source{picture.width, picture.height, PlainFormatOf(static_cast<AVPixelFormat>(picture.format)), colours.colourspace,
+        colours.fullRange ? 1 : 0, size.value_or(PictureSize{picture.width, picture.height})};
 }
 
 void PictureConverter::Prepare(const Source& source)
 {
     if (context_ && source == builtFor_)
         return;
-    // A context is built only for what it converts and given its colours at once. (swscale's cached
-    // contexts are rebuilt behind the caller's back, for an odd width for instance, which drops the
-    // colours set before.)
+    // A context is built only for what it converts.
     context_.reset();
-    const auto format = static_cast<AVPixelFormat>(source.format);
     rows_.clear();
-    context_.reset(sws_getContext(source.width, source.height, format, source.size.width, source.size.height, AV_PIX_FMT_BGR24,
-        SWS_BICUBIC, nullptr, nullptr, nullptr));
-    const AVPixFmtDescriptor* descriptor = av_pix_fmt_desc_get(format);
-    const bool hasColourMatrix = descriptor && !(descriptor->flags & AV_PIX_FMT_FLAG_RGB) && !(descriptor->flags & AV_PIX_FMT_FLAG_PAL);
-    // Setting the colours rebuilds the context's tables; a context whose tables could not be made
-    // would read through null pointers.
-    if (context_ && hasColourMatrix
-        && sws_setColorspaceDetails(context_.get(), sws_getCoefficients(source.colourspace), source.fullRange,
-               sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16) < 0)
-        context_.reset();
+    context_ = BgrContext(source.width, source.height, static_cast<AVPixelFormat>(source.format), source.size,
+        SwsColours{source.colourspace, source.fullRange != 0});
     if (!context_) {
         // A picture whose conversion cannot be set up is damaged, unless memory really is short.
         if (MemoryIsShort())
@@ -85,6 +41,10 @@ void PictureConverter::Prepare(const Source& source)
 
 void PictureConverter::Convert(const AVFrame& picture, PackedDib& into, std::optional<PictureSize> size)
 {
+    if ((!size || *size == PictureSize{picture.width, picture.height}) && DeepColourConverter::Takes(picture)) {
+        deep_.Convert(picture, into);
+        return;
+    }
     const Source source = SourceOf(picture, size);
     Prepare(source);
     const int width = source.size.width;
