@@ -96,6 +96,7 @@ DeepColourConverter::DeepColourConverter(SimdLevel level) : kernels_(DeepColourK
 
 bool DeepColourConverter::Takes(const AVFrame& picture)
 {
+#if defined(__x86_64__) || defined(__i386__)
     switch (picture.format) {
     case AV_PIX_FMT_YUV420P9:
     case AV_PIX_FMT_YUV420P10:
@@ -105,6 +106,10 @@ bool DeepColourConverter::Takes(const AVFrame& picture)
         return picture.width % 2 == 0 && picture.width > 0 && picture.height % 2 == 0 && picture.height >= kStripRows;
     default: return false;
     }
+#else
+    (void)picture;
+    return false;  // swscale's arithmetic elsewhere is another
+#endif
 }
 
 void DeepColourConverter::Prepare(const AVFrame& picture)
