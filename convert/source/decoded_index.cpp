@@ -10,7 +10,7 @@ std::optional<PictureIndex> IndexByDecoding(std::unique_ptr<VideoFile> video, De
     const AVStream& stream = video->Stream();
     PictureIndex index;
     index.timeBase = stream.time_base;
-    const int decoderThreads = threads.For(stream.codecpar->width, stream.codecpar->height);
+    const int decoderThreads = threads.For(*stream.codecpar);
     PicturePositions rule;
     DecodeLoop decode;
     QString reason;

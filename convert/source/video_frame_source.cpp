@@ -152,7 +152,7 @@ VideoFrameSource::Status VideoFrameSource::Open(
     }
     if (seekIndex)
         state->gate.emplace(*seekIndex, video->NumbersChunks());
-    const int threads = decoderThreads.For(stream.codecpar->width, stream.codecpar->height);
+    const int threads = decoderThreads.For(*stream.codecpar);
     if (!state->decode.Start(std::move(video), *state->rule, threads, failureReason_))
         return Status::NoDecompressor;
     if (state->gate)

@@ -68,7 +68,7 @@ constexpr PictureLook kLook{true, false, {}};
 Taken Take(const QString& video, const FrameSelection& selection)
 {
     SelectedFrames frames;
-    EXPECT_EQ(frames.Open(video, DecoderThreading{3}, 2, kLook, selection), VideoFrameSource::Status::Ok) << video.toStdString();
+    EXPECT_EQ(frames.Open(video, DecoderThreading{3, 3}, 2, kLook, selection), VideoFrameSource::Status::Ok) << video.toStdString();
     Taken taken;
     while (const std::optional<SelectedFrames::Frame> frame = frames.Next())
         taken.pictures[frame->position] = frame->picture ? Digest(*frame->picture) : QString();
@@ -81,7 +81,7 @@ Taken Take(const QString& video, const FrameSelection& selection)
 std::map<std::int64_t, QString> FromTheStart(const QString& video, const std::set<std::int64_t>& positions)
 {
     VideoFrameSource source;
-    EXPECT_EQ(source.Open(video, DecoderThreading{3}, kLook), VideoFrameSource::Status::Ok);
+    EXPECT_EQ(source.Open(video, DecoderThreading{3, 3}, kLook), VideoFrameSource::Status::Ok);
     std::map<std::int64_t, QString> pictures;
     for (const std::int64_t position : positions) {
         const std::shared_ptr<const DecodedPicture> picture = source.PictureAt(static_cast<std::int32_t>(position));
