@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 # libavfilter's bwdif deinterlaces.
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev
           libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libavfilter-dev libzimg-dev
-          libturbojpeg0-dev libdeflate-dev zlib1g-dev libgif-dev libimagequant-dev libtiff-dev
+          libturbojpeg0-dev libjpeg62-turbo-dev libdeflate-dev zlib1g-dev libgif-dev libimagequant-dev libtiff-dev
           libgtest-dev ffmpeg imagemagick pngcheck python3 python3-pil python3-numpy fonts-liberation2
           file dpkg-dev desktop-file-utils appstream groff-base xvfb xauth x11-utils
           parallel strace

@@ -67,61 +67,26 @@ int JpegPlaneDepth(int format)
     }
 }
 
-// Leaves a sample as it is: full-range planes that only need padding.
-struct Unchanged {
-    constexpr std::uint8_t operator()(std::uint8_t v) const { return v; }
-};
-
-// Each sample of a row through `transform`, which the compiler vectorises.
-template <class Transform>
-auto PerSample(Transform transform)
-{
-    return [transform](const std::uint8_t* __restrict in, std::uint8_t* __restrict out, int count) {
-        for (int x = 0; x < count; ++x)
-            out[x] = transform(in[x]);
-    };
-}
-
-// Copies a plane of width x height samples, row by row through `transformRow`, into `target`, padded to
-// paddedWidth x paddedHeight by repeating the last column and the last row: TurboJPEG reads whole
-// subsampling blocks, and what it reads beyond the picture must be the picture's own edge, not whatever
-// the buffer holds.
-template <class Sample, class TransformRow>
-void CopyPadded(const std::uint8_t* source, int sourceStride, int width, int height, int paddedWidth, int paddedHeight,
-    TransformRow transformRow, std::vector<std::uint8_t>& target)
-{
-    const auto stride = static_cast<std::size_t>(paddedWidth);
-    target.resize(stride * static_cast<std::size_t>(paddedHeight));
-    for (int y = 0; y < height; ++y) {
-        const auto* in = reinterpret_cast<const Sample*>(source + static_cast<std::ptrdiff_t>(y) * sourceStride);
-        std::uint8_t* out = target.data() + static_cast<std::size_t>(y) * stride;
-        transformRow(in, out, width);
-        std::fill(out + width, out + paddedWidth, out[width - 1]);
-    }
-    for (int y = height; y < paddedHeight; ++y)
-        std::copy_n(target.data() + static_cast<std::size_t>(height - 1) * stride, stride, target.data() + static_cast<std::size_t>(y) * stride);
-}
-
-// One plane of a picture to JPEG's 8-bit full range, padded.
-void CopyJpegPlane(const AVFrame& picture, int plane, int depth, bool fullRange, std::vector<std::uint8_t>& target)
+// Row `y` of a plane of `picture` in JPEG's 8-bit full range, PaddedWidth samples into `out`: the last
+// column repeated to whole subsampling blocks, and rows below the plane repeating its last, since what
+// an encoder reads beyond the picture must be the picture's own edge.
+void MakeJpegRow(const AVFrame& picture, int plane, int depth, bool fullRange, int y, std::uint8_t* __restrict out)
 {
     const int width = plane == 0 ? picture.width : AV_CEIL_RSHIFT(picture.width, 1);
     const int height = plane == 0 ? picture.height : AV_CEIL_RSHIFT(picture.height, 1);
-    const int paddedWidth = JpegPlanes::PaddedWidth(plane, picture.width);
-    const int paddedHeight = JpegPlanes::PaddedHeight(plane, picture.height);
-    const std::uint8_t* source = picture.data[plane];
-    const int stride = picture.linesize[plane];
+    const std::uint8_t* __restrict in = picture.data[plane] + static_cast<std::ptrdiff_t>(std::min(y, height - 1)) * picture.linesize[plane];
     if (depth > 8) {
         const DepthReduction& reduction = plane == 0 ? ReductionsOf(depth, fullRange).luma : ReductionsOf(depth, fullRange).chroma;
-        const DepthReductionKernels& kernels = DepthReductionKernelsFor(FastestSimdLevel());
-        CopyPadded<std::uint16_t>(source, stride, width, height, paddedWidth, paddedHeight,
-            [&](const std::uint16_t* in, std::uint8_t* out, int count) { kernels.reduceRow(reduction, in, out, count); }, target);
+        DepthReductionKernelsFor(FastestSimdLevel()).reduceRow(reduction, reinterpret_cast<const std::uint16_t*>(in), out, width);
     } else if (fullRange) {
-        CopyPadded<std::uint8_t>(source, stride, width, height, paddedWidth, paddedHeight, PerSample(Unchanged{}), target);
+        std::copy_n(in, width, out);
     } else {
-        CopyPadded<std::uint8_t>(source, stride, width, height, paddedWidth, paddedHeight,
-            PerSample(plane == 0 ? kLumaStretch : kChromaStretch), target);
+        // Each sample through the stretch, which the compiler vectorises.
+        const RangeStretch stretch = plane == 0 ? kLumaStretch : kChromaStretch;
+        for (int x = 0; x < width; ++x)
+            out[x] = stretch(in[x]);
     }
+    std::fill(out + width, out + JpegPlanes::PaddedWidth(plane, picture.width), out[width - 1]);
 }
 
 }  // namespace
@@ -241,11 +206,8 @@ std::optional<JpegPlanes> DecodedPicture::ToJpegPlanes() const
         }
         return planes;
     }
-    thread_local std::vector<std::uint8_t> copies[3];
-    for (int i = 0; i < 3; ++i) {
-        CopyJpegPlane(picture, i, depth, fullRange, copies[i]);
-        planes.planes[i] = copies[i].data();
-        planes.strides[i] = JpegPlanes::PaddedWidth(i, picture.width);
-    }
+    planes.makeRow = [&picture, depth, fullRange](int plane, int y, std::uint8_t* out) {
+        MakeJpegRow(picture, plane, depth, fullRange, y, out);
+    };
     return planes;
 }

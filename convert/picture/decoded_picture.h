@@ -42,8 +42,8 @@ public:
 
     // The picture as planes a JPEG can be made from directly, when it is 4:2:0 video of 8 to 12 bits in
     // the BT.601 colours JPEG uses and needs no tone mapping. Limited-range video is stretched to full
-    // range, deeper samples rounded to 8 bits and planes of odd size padded, into buffers of the calling
-    // thread, valid until its next call. None for any other picture.
+    // range, deeper samples rounded to 8 bits and planes of odd size padded, row by row as the encoder
+    // asks for them; valid until the calling thread's next call. None for any other picture.
     std::optional<JpegPlanes> ToJpegPlanes() const;
 
 private:

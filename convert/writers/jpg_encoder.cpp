@@ -2,6 +2,7 @@
 
 #include "common/failure.h"
 #include "convert/writers/frame_check.h"
+#include "convert/writers/jpeg_planes_compressor.h"
 
 #include <turbojpeg.h>
 
@@ -63,9 +64,6 @@ void JpgEncoder::Encode(const PackedDib& frame, int quality, EncodedImage& out) 
 
 void JpgEncoder::EncodePlanes(const JpegPlanes& picture, int quality, EncodedImage& out)
 {
-    const unsigned char* planes[3] = {picture.planes[0], picture.planes[1], picture.planes[2]};
-    CompressInto(picture.width, picture.height, out, [&](tjhandle compressor, unsigned char** destination, unsigned long* size) {
-        return tjCompressFromYUVPlanes(compressor, planes, picture.width, picture.strides, picture.height, TJSAMP_420,
-            destination, size, quality, TJFLAG_NOREALLOC);
-    });
+    out.tail = {};
+    CompressJpegPlanes(picture, quality, out.bytes);
 }

@@ -7,7 +7,8 @@
 class JpgEncoder final : public ImageEncoder {
 public:
     void Encode(const PackedDib& frame, int quality, EncodedImage& out) const override;
-    // The same from 4:2:0 planes in JPEG's colours, which is how most video is decoded.
-    // Planes must be padded as JpegPlanes says: the picture rounded up to whole subsampling blocks.
+    // The same from 4:2:0 planes in JPEG's colours, which is how most video is decoded, the same bytes
+    // TurboJPEG makes from them. Planes must be padded as JpegPlanes says: the picture rounded up to
+    // whole subsampling blocks.
     static void EncodePlanes(const JpegPlanes& picture, int quality, EncodedImage& out);
 };

@@ -1,6 +1,7 @@
 // JPG and GIF files are read back by independent decoders and compared with the frame within
 // a tolerance: JPG by its quality, GIF by its palette.
 #include "convert/writers/image_encoder.h"
+#include "convert/writers/jpg_encoder.h"
 #include "image_test_files.h"
 #include "support/image_decoders.h"
 #include "support/media_tools.h"
@@ -13,7 +14,9 @@
 #include <gtest/gtest.h>
 #include <turbojpeg.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -152,6 +155,49 @@ TEST(JpegPlanesTest, PaddingIsWhatTurboJpegReads)
         for (int plane = 0; plane < 3; ++plane) {
             EXPECT_EQ(JpegPlanes::PaddedWidth(plane, size), tjPlaneWidth(plane, size, TJSAMP_420)) << size << " " << plane;
             EXPECT_EQ(JpegPlanes::PaddedHeight(plane, size), tjPlaneHeight(plane, size, TJSAMP_420)) << size << " " << plane;
+        }
+    }
+}
+
+// Our compression from planes gives TurboJPEG's own bytes for the same planes, whether it reads the
+// planes as they are or has their rows made: the sizes where libjpeg's blocks overhang the planes,
+// strides wider than a row, and qualities on both sides of the change of DCT at 96.
+TEST(JpegPlanesTest, CompressedAsTurboJpegCompressesThem)
+{
+    struct Size {
+        int width, height;
+    };
+    for (const Size size : {Size{1, 1}, Size{2, 2}, Size{3, 5}, Size{16, 16}, Size{32, 24}, Size{34, 18}, Size{97, 33}, Size{322, 17}}) {
+        std::vector<std::uint8_t> storage[3];
+        const std::uint8_t* planes[3];
+        int strides[3];
+        for (int p = 0; p < 3; ++p) {
+            strides[p] = JpegPlanes::PaddedWidth(p, size.width) + 5 * p;
+            storage[p].resize(static_cast<std::size_t>(strides[p]) * JpegPlanes::PaddedHeight(p, size.height));
+            for (std::size_t i = 0; i < storage[p].size(); ++i)
+                storage[p][i] = static_cast<std::uint8_t>((i * 37 + (i / 7) * (p + 3) + (i * i) % 11) & 0xff);
+            planes[p] = storage[p].data();
+        }
+        JpegPlanes given{size.width, size.height, {planes[0], planes[1], planes[2]}, {strides[0], strides[1], strides[2]}, {}};
+        JpegPlanes made{size.width, size.height, {}, {}, [&](int p, int y, std::uint8_t* out) {
+                            std::copy_n(planes[p] + static_cast<std::ptrdiff_t>(y) * strides[p], JpegPlanes::PaddedWidth(p, size.width), out);
+                        }};
+        for (const int quality : {40, 85, 95, 96, 100}) {
+            SCOPED_TRACE(std::to_string(size.width) + "x" + std::to_string(size.height) + " q" + std::to_string(quality));
+            tjhandle handle = tjInitCompress();
+            ASSERT_NE(handle, nullptr);
+            unsigned char* bytes = nullptr;
+            unsigned long length = 0;
+            ASSERT_EQ(tjCompressFromYUVPlanes(handle, planes, size.width, strides, size.height, TJSAMP_420, &bytes, &length, quality, 0), 0);
+            const std::vector<std::uint8_t> expected(bytes, bytes + length);
+            tjFree(bytes);
+            tjDestroy(handle);
+            for (const JpegPlanes* picture : {&given, &made}) {
+                EncodedImage image;
+                JpgEncoder::EncodePlanes(*picture, quality, image);
+                EXPECT_TRUE(std::equal(image.bytes.begin(), image.bytes.end(), expected.begin(), expected.end()))
+                    << (picture == &given ? "read as they are" : "rows made");
+            }
         }
     }
 }
