@@ -1,5 +1,6 @@
 // JPG and GIF files are read back by independent decoders and compared with the frame within
 // a tolerance: JPG by its quality, GIF by its palette.
+#include "common/failure.h"
 #include "convert/writers/image_encoder.h"
 #include "convert/writers/jpg_encoder.h"
 #include "image_test_files.h"
@@ -159,6 +160,24 @@ TEST(JpegPlanesTest, PaddingIsWhatTurboJpegReads)
     }
 }
 
+namespace {
+
+std::vector<std::uint8_t> TurboJpegBytes(const JpegPlanes& picture, int quality)
+{
+    tjhandle handle = tjInitCompress();
+    unsigned char* bytes = nullptr;
+    unsigned long length = 0;
+    const unsigned char* planes[3] = {picture.planes[0], picture.planes[1], picture.planes[2]};
+    std::vector<std::uint8_t> made;
+    if (handle && tjCompressFromYUVPlanes(handle, planes, picture.width, picture.strides, picture.height, TJSAMP_420, &bytes, &length, quality, 0) == 0)
+        made.assign(bytes, bytes + length);
+    tjFree(bytes);
+    tjDestroy(handle);
+    return made;
+}
+
+}  // namespace
+
 // Our compression from planes gives TurboJPEG's own bytes for the same planes, whether it reads the
 // planes as they are or has their rows made: the sizes where libjpeg's blocks overhang the planes,
 // strides wider than a row, and qualities on both sides of the change of DCT at 96.
@@ -184,14 +203,8 @@ TEST(JpegPlanesTest, CompressedAsTurboJpegCompressesThem)
                         }};
         for (const int quality : {40, 85, 95, 96, 100}) {
             SCOPED_TRACE(std::to_string(size.width) + "x" + std::to_string(size.height) + " q" + std::to_string(quality));
-            tjhandle handle = tjInitCompress();
-            ASSERT_NE(handle, nullptr);
-            unsigned char* bytes = nullptr;
-            unsigned long length = 0;
-            ASSERT_EQ(tjCompressFromYUVPlanes(handle, planes, size.width, strides, size.height, TJSAMP_420, &bytes, &length, quality, 0), 0);
-            const std::vector<std::uint8_t> expected(bytes, bytes + length);
-            tjFree(bytes);
-            tjDestroy(handle);
+            const std::vector<std::uint8_t> expected = TurboJpegBytes(given, quality);
+            ASSERT_FALSE(expected.empty());
             for (const JpegPlanes* picture : {&given, &made}) {
                 EncodedImage image;
                 JpgEncoder::EncodePlanes(*picture, quality, image);
@@ -200,4 +213,23 @@ TEST(JpegPlanesTest, CompressedAsTurboJpegCompressesThem)
             }
         }
     }
+}
+
+// A picture libjpeg refuses is reported in its words, and the thread's compressor, which the refusal
+// left half-way, makes the next picture as it should.
+TEST(JpegPlanesTest, RefusedPictureLeavesTheCompressorWhole)
+{
+    const JpegPlanes tooWide{70000, 2, {}, {}, [](int, int, std::uint8_t*) { FAIL() << "no row of a refused picture is read"; }};
+    EncodedImage image;
+    try {
+        JpgEncoder::EncodePlanes(tooWide, 85, image);
+        ADD_FAILURE() << "a picture 70000 wide was compressed";
+    } catch (const Failure& failure) {
+        EXPECT_EQ(failure.description().toStdString(), "Maximum supported image dimension is 65500 pixels");
+    }
+    const std::vector<std::uint8_t> grey(64 * 64, 0x80);
+    const JpegPlanes small{64, 64, {grey.data(), grey.data(), grey.data()}, {64, 32, 32}, {}};
+    JpgEncoder::EncodePlanes(small, 85, image);
+    const std::vector<std::uint8_t> expected = TurboJpegBytes(small, 85);
+    EXPECT_TRUE(std::equal(image.bytes.begin(), image.bytes.end(), expected.begin(), expected.end()));
 }
