@@ -10,6 +10,7 @@ void DecoderWatch::Attach(AVCodecContext& decoder)
     static std::once_flag installed;
     std::call_once(installed, [] { av_log_set_callback(Log); });
     decoder.opaque = this;
+    buffers_ = PictureBuffers();
     decoder.get_buffer2 = GetBuffer;
 }
 
@@ -25,11 +26,10 @@ void DecoderWatch::Log(void* logContext, int level, const char* format, va_list 
 
 int DecoderWatch::GetBuffer(AVCodecContext* decoder, AVFrame* picture, int flags)
 {
-    const int result = avcodec_default_get_buffer2(decoder, picture, flags);
+    auto* watch = static_cast<DecoderWatch*>(decoder->opaque);
+    const int result = watch->buffers_.Get(*decoder, *picture, flags);
     // A buffer refused for a picture of absurd size is damage; only a real shortage is out of memory.
-    if (result == AVERROR(ENOMEM) && MemoryIsShort()) {
-        if (auto* watch = static_cast<DecoderWatch*>(decoder->opaque))
-            watch->outOfMemory_.store(true, std::memory_order_release);
-    }
+    if (result == AVERROR(ENOMEM) && MemoryIsShort())
+        watch->outOfMemory_.store(true, std::memory_order_release);
     return result;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "convert/source/picture_buffers.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 }
@@ -8,7 +10,8 @@ extern "C" {
 #include <cstdarg>
 
 // What a decoder does not say when it returns: whether it met damage in the stream, and whether a
-// picture buffer could not be had (the decoder then reports only a broken packet).
+// picture buffer could not be had (the decoder then reports only a broken packet). It also hands the
+// decoder its picture buffers.
 //
 // Damage is told reliably only in FFmpeg's log: the pictures carry the sign only now and then when
 // several threads decode. The log goes through one callback for the whole process, installed once,
@@ -28,4 +31,5 @@ private:
 
     std::atomic<bool> damage_{false};
     std::atomic<bool> outOfMemory_{false};
+    PictureBuffers buffers_;  // the attached decoder's
 };
