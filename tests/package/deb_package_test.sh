@@ -72,14 +72,15 @@ done
 zcat "$root/usr/share/man/man1/stillpress-cli.1.gz" | cmp -s - "$build/cli/stillpress-cli.1" || fail "the manual page differs"
 
 echo "== dependencies"
-# Every library a program loads directly must come from a package the package depends on.
+# Every library a program loads directly, linked or by name, must come from a package the package
+# depends on.
 depended=$(dpkg-deb -f "$deb" Depends | tr ',' '\n' | awk '{ print $1 }')
 for program in "$root/usr/bin/stillpress-cli" "$root/$program_folder/stillpress"; do
-  libraries=$(ldd "$program")
-  for soname in $(readelf -d "$program" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
+  libraries=$(ldd "$program"; ldconfig -p | awk '{ print $1, "=>", $NF }')
+  for soname in $(readelf -d "$program" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'; grep -aoE 'libavfilter\.so\.[0-9]+' "$program" | sort -u); do
     # "libz.so.1 => /lib/.../libz.so.1 (0x...)", or for the loader "/lib64/ld-linux-x86-64.so.2 (0x...)".
-    path=$(awk -v soname="$soname" '$1 == soname { print $3 }
-      substr($1, length($1) - length(soname)) == "/" soname { print $1 }' <<<"$libraries")
+    path=$(awk -v soname="$soname" '$1 == soname { print $3; exit }
+      substr($1, length($1) - length(soname)) == "/" soname { print $1; exit }' <<<"$libraries")
     owner=$(dpkg -S "$path" 2>/dev/null || dpkg -S "$(readlink -f "$path")" 2>/dev/null)
     owner=${owner%%:*}
     if [ -z "$owner" ]; then
