@@ -13,13 +13,16 @@ bool DecodeLoop::Start(std::unique_ptr<VideoFile> video, PositionRule& rule, int
 {
     video_ = std::move(video);
     rule_ = &rule;
+    threads_ = threads;
     packet_.reset(av_packet_alloc());
     if (!packet_)
         throw std::bad_alloc();
+    const AVCodecDescriptor* descriptor = avcodec_descriptor_get(video_->Stream().codecpar->codec_id);
+    openAnewAtSeek_ = descriptor && (descriptor->props & AV_CODEC_PROP_INTRA_ONLY);
     return OpenDecoder(threads, reason);
 }
 
-bool DecodeLoop::OpenDecoder(int threads, QString& reason)
+bool DecodeLoop::OpenDecoder(int threads, QString& reason, DecoderWatch::Buffers buffers)
 {
     const AVStream& stream = video_->Stream();
     const AVCodec* codec = avcodec_find_decoder(stream.codecpar->codec_id);
@@ -40,7 +43,7 @@ bool DecodeLoop::OpenDecoder(int threads, QString& reason)
         decoder_->pkt_timebase = stream.time_base;
         // Larger pictures are refused by the decoder itself, before anything of their size is allocated.
         decoder_->max_pixels = PictureLimits::kMaxPixels;
-        watch_.Attach(*decoder_);
+        watch_.Attach(*decoder_, buffers);
         result = avcodec_open2(decoder_.get(), codec, nullptr);
         // Threads that cannot be started (the machine is short of memory) leave decoding on one thread.
         if (result >= 0 || tryThreads == 1)
@@ -94,6 +97,7 @@ bool DecodeLoop::SendNextPacket()
             SendEnd();
             return true;
         }
+        CarryPalette(*packet_);
         // Read before each packet is decoded, on this thread: a picture nobody refers to is passed over.
         decoder_->skip_frame = verdict == PacketGate::Verdict::DecodeUnshown ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
         const int sent = avcodec_send_packet(decoder_.get(), packet_.get());
@@ -114,13 +118,36 @@ bool DecodeLoop::Seek(std::int64_t timestamp)
     ThrowIfOutOfMemory(sought);
     if (sought < 0)
         return false;
-    avcodec_flush_buffers(decoder_.get());
+    if (openAnewAtSeek_) {
+        QString reason;
+        // The decoder opened a moment ago: if it cannot be opened now, the stretch cannot be read.
+        if (!OpenDecoder(threads_, reason, DecoderWatch::Buffers::Forgotten))
+            return false;
+        paletteOwed_ = !palette_.empty();
+    } else {
+        avcodec_flush_buffers(decoder_.get());
+    }
     rule_->StartOver();
     lastPicturePosition_ = -1;
     handedOutThrough_ = -1;
     endSent_ = false;
     drained_ = false;
     return true;
+}
+
+void DecodeLoop::CarryPalette(AVPacket& packet)
+{
+    std::size_t size = 0;
+    if (const std::uint8_t* given = av_packet_get_side_data(&packet, AV_PKT_DATA_PALETTE, &size)) {
+        palette_.assign(given, given + size);
+        paletteOwed_ = false;
+    } else if (paletteOwed_) {
+        std::uint8_t* owed = av_packet_new_side_data(&packet, AV_PKT_DATA_PALETTE, palette_.size());
+        if (!owed)
+            throw std::bad_alloc();
+        std::copy(palette_.begin(), palette_.end(), owed);
+        paletteOwed_ = false;
+    }
 }
 
 void DecodeLoop::DecodingFailed()

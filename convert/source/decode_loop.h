@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 // The stream of one video file, read and decoded in order: its pictures in the order the decoder puts
 // them out, each with the position its rule gives it. The only place that speaks FFmpeg's send/receive
@@ -48,16 +49,24 @@ public:
     // Goes to the key frame at or before `timestamp` (a decoding timestamp of the stream, else a
     // presentation timestamp) and decodes on from there; the rule starts over. False when the file
     // cannot be sought in.
+    //
+    // A flushed decoder keeps what it read before: MJPEG its tables, and every decoder the pictures in
+    // the buffers it recycles, which show through where damage leaves a picture undecoded. What comes
+    // after a seek would then depend on what was read before it. Where every picture is its own entry
+    // point (intra-only codecs), the decoder is opened anew instead, with its buffers cleared: the
+    // palette the file gave before is handed to it with its first packet, as the file gives it once.
     bool Seek(std::int64_t timestamp);
     // Whether the decoder met damage: a packet that failed, or one it reported as broken.
     bool MetDamage() const { return failedPackets_ > 0 || watch_.DamageSeen(); }
 
 private:
-    bool OpenDecoder(int threads, QString& reason);
+    bool OpenDecoder(int threads, QString& reason, DecoderWatch::Buffers buffers = DecoderWatch::Buffers::New);
     // True when the decoder works on several frames at once and has met damage.
     bool DamageOnSeveralThreads(const AVFrame& picture) const;
     // Sends the next packet of the stream, or the end of the stream; false when both have been sent.
     bool SendNextPacket();
+    // Keeps the palette `packet` gives, or gives it the one owed.
+    void CarryPalette(AVPacket& packet);
     void SendEnd();
     void DecodingFailed();
     void StartOverOnOneThread();
@@ -74,7 +83,11 @@ private:
     std::unique_ptr<VideoFile> video_;
     CodecContextPtr decoder_;
     PacketPtr packet_;
+    int threads_ = 1;  // asked for
     bool lateFailures_ = false;  // failures may surface packets after the one that failed
+    bool openAnewAtSeek_ = false;
+    std::vector<std::uint8_t> palette_;  // the last one the file gave, if any
+    bool paletteOwed_ = false;  // to the decoder opened at the last seek
 
     std::int64_t lastPicturePosition_ = -1;
     // After starting over: pictures up to this position were handed out before.

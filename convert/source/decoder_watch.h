@@ -19,8 +19,11 @@ extern "C" {
 // decoder logs and allocates with a copy of that context.
 class DecoderWatch {
 public:
-    // Must come before the decoder is opened, so that its threads' contexts copy the link.
-    void Attach(AVCodecContext& decoder);
+    // Must come before the decoder is opened, so that its threads' contexts copy the link. The buffers
+    // of the decoder attached before are freed, or with `Buffers::Forgotten` kept for the new one, which
+    // gets each cleared (PictureBuffers::ForgetContents).
+    enum class Buffers { New, Forgotten };
+    void Attach(AVCodecContext& decoder, Buffers buffers = Buffers::New);
 
     bool DamageSeen() const { return damage_.load(std::memory_order_acquire); }
     bool OutOfMemory() const { return outOfMemory_.load(std::memory_order_acquire); }

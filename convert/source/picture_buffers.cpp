@@ -65,6 +65,8 @@ int PictureBuffers::Get(AVCodecContext& decoder, AVFrame& picture, int flags)
         }
         picture.data[i] = picture.buf[i]->data;
         picture.linesize[i] = linesizes_[i];
+        if (clearedSinceForgotten_ && clearedSinceForgotten_->insert(picture.data[i]).second)
+            std::fill_n(picture.data[i], picture.buf[i]->size, std::uint8_t{0});
     }
     return 0;
 }

@@ -6,7 +6,10 @@ extern "C" {
 }
 
 #include <array>
+#include <cstdint>
 #include <memory>
+#include <optional>
+#include <unordered_set>
 
 struct BufferPoolFreer {
     void operator()(AVBufferPool* pool) const { av_buffer_pool_uninit(&pool); }
@@ -25,6 +28,10 @@ public:
     // FFmpeg never calls it for one decoder from two threads at once.
     int Get(AVCodecContext& decoder, AVFrame& picture, int flags);
 
+    // Each buffer is handed out again cleared, as a new one is, the first time from now on: what it held
+    // must not show where damage leaves a picture undecoded. Clearing costs less than new pages.
+    void ForgetContents() { clearedSinceForgotten_.emplace(); }
+
 private:
     int LayOut(AVCodecContext& decoder, const AVFrame& picture);
 
@@ -33,4 +40,7 @@ private:
     int height_ = 0;
     std::array<int, 4> linesizes_{};
     std::array<BufferPoolPtr, 4> pools_;
+    // Since ForgetContents: the buffers already cleared (a new buffer at the address of a freed one
+    // needs no clearing).
+    std::optional<std::unordered_set<const std::uint8_t*>> clearedSinceForgotten_;
 };

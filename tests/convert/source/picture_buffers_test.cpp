@@ -65,10 +65,22 @@ TEST(PictureBuffersTest, LaidOutAndRecycledAsFfmpegDoes)
             // Cleared, or for a palette filled, as FFmpeg's are.
             EXPECT_TRUE(std::equal(ours->buf[i]->data, ours->buf[i]->data + ours->buf[i]->size, theirs->buf[i]->data)) << "plane " << i;
         }
-        // The picture let go is the next one handed out.
+        // The picture let go is the next one handed out, as it was left; after ForgetContents the
+        // same buffer comes back cleared, once.
         const std::uint8_t* const firstPlane = ours->data[0];
+        const auto written = [&] { return ours->buf[0]->data[ours->buf[0]->size - 1]; };
+        ours->buf[0]->data[ours->buf[0]->size - 1] = 7;
         av_frame_unref(ours.get());
         ASSERT_EQ(take(*ours, true), 0);
         EXPECT_EQ(ours->data[0], firstPlane);
+        EXPECT_EQ(written(), 7);
+        buffers.ForgetContents();
+        for (const int expected : {0, 7}) {
+            av_frame_unref(ours.get());
+            ASSERT_EQ(take(*ours, true), 0);
+            ASSERT_EQ(ours->data[0], firstPlane);
+            EXPECT_EQ(written(), expected);
+            ours->buf[0]->data[ours->buf[0]->size - 1] = 7;
+        }
     }
 }
