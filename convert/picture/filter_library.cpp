@@ -20,11 +20,10 @@ struct LibraryCloser {
 using LibraryPtr = std::unique_ptr<void, LibraryCloser>;
 
 template <typename Function>
-void Resolve(void* library, const char* name, Function& call)
+bool Resolve(void* library, const char* name, Function& call)
 {
     call = reinterpret_cast<Function>(dlsym(library, name));
-    if (!call)
-        throw std::runtime_error(dlerror());
+    return call != nullptr;
 }
 
 struct Loaded {
@@ -40,20 +39,15 @@ std::variant<Loaded, std::string> Load()
     Loaded loaded{LibraryPtr(dlopen(kName, RTLD_NOW | RTLD_LOCAL))};
     if (!loaded.library)
         return std::string(dlerror());
-    try {
-        void* library = loaded.library.get();
-        FilterLibrary& calls = loaded.calls;
-        Resolve(library, "avfilter_graph_alloc", calls.graphAlloc);
-        Resolve(library, "avfilter_graph_free", calls.graphFree);
-        Resolve(library, "avfilter_get_by_name", calls.getByName);
-        Resolve(library, "avfilter_graph_create_filter", calls.graphCreateFilter);
-        Resolve(library, "avfilter_link", calls.link);
-        Resolve(library, "avfilter_graph_config", calls.graphConfig);
-        Resolve(library, "av_buffersrc_add_frame", calls.buffersrcAddFrame);
-        Resolve(library, "av_buffersink_get_frame", calls.buffersinkGetFrame);
-    } catch (const std::runtime_error& missing) {
-        return std::string(missing.what());
-    }
+    void* library = loaded.library.get();
+    FilterLibrary& calls = loaded.calls;
+    if (!(Resolve(library, "avfilter_graph_alloc", calls.graphAlloc) && Resolve(library, "avfilter_graph_free", calls.graphFree)
+            && Resolve(library, "avfilter_get_by_name", calls.getByName)
+            && Resolve(library, "avfilter_graph_create_filter", calls.graphCreateFilter) && Resolve(library, "avfilter_link", calls.link)
+            && Resolve(library, "avfilter_graph_config", calls.graphConfig)
+            && Resolve(library, "av_buffersrc_add_frame", calls.buffersrcAddFrame)
+            && Resolve(library, "av_buffersink_get_frame", calls.buffersinkGetFrame)))
+        return std::string(dlerror());
     return loaded;
 }
 
