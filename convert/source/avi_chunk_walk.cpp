@@ -1,6 +1,5 @@
 #include "convert/source/avi_chunk_walk.h"
 
-#include <QFile>
 #include <QtEndian>
 
 #include <cstring>
@@ -17,15 +16,17 @@ bool HoldsStreamChunks(const char* type)
     return false;
 }
 
+using Visit = std::function<bool(QFile& file, const char* type, qint64 at, qint64 size)>;
+
 class ChunkWalk {
 public:
-    ChunkWalk(QFile& file, int stream) : file_(file), fileSize_(file.size())
+    ChunkWalk(QFile& file, int stream, const Visit& visit) : file_(file), visit_(visit)
     {
         id_[0] = static_cast<char>('0' + stream / 10);
         id_[1] = static_cast<char>('0' + stream % 10);
     }
 
-    // Walks the chunks between `begin` and `end`; false once the file breaks off inside a chunk.
+    // Walks the chunks between `begin` and `end`; false once the walk is to stop.
     bool Walk(qint64 begin, qint64 end, int depth)
     {
         qint64 at = begin;
@@ -47,36 +48,45 @@ public:
                 at = listEnd + (listEnd < end ? (size & 1) : 0);
                 continue;
             }
-            if (header[0] == id_[0] && header[1] == id_[1] && header[2] == 'd' && (header[3] == 'c' || header[3] == 'b')) {
-                if (data + size > fileSize_)
-                    return false;
-                trailingEmpty_ = size == 0 ? trailingEmpty_ + 1 : 0;
-            }
+            if (header[0] == id_[0] && header[1] == id_[1] && !visit_(file_, header + 2, at, size))
+                return false;
             at = data + size + (size & 1);
         }
         return true;
     }
 
-    int TrailingEmpty() const { return trailingEmpty_; }
-    qint64 FileSize() const { return fileSize_; }
-
 private:
     QFile& file_;
-    qint64 fileSize_;
+    const Visit& visit_;
     char id_[2];
-    int trailingEmpty_ = 0;
 };
 
 }  // namespace
 
-int TrailingEmptyChunks(const QString& path, int stream)
+void WalkStreamChunks(const QString& path, int stream, const Visit& visit)
 {
     if (stream < 0 || stream > 99)
-        return 0;
+        return;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return 0;
-    ChunkWalk walk(file, stream);
-    walk.Walk(0, walk.FileSize(), 0);
-    return walk.TrailingEmpty();
+        return;
+    ChunkWalk(file, stream, visit).Walk(0, file.size(), 0);
+}
+
+int TrailingEmptyChunks(const QString& path, int stream)
+{
+    int trailingEmpty = 0;
+    qint64 fileSize = -1;
+    WalkStreamChunks(path, stream, [&](QFile& file, const char* type, qint64 at, qint64 size) {
+        if (type[0] != 'd' || (type[1] != 'c' && type[1] != 'b'))
+            return true;
+        if (fileSize < 0)
+            fileSize = file.size();
+        // A chunk the file breaks off inside ends the walk: the file ends there.
+        if (at + 8 + size > fileSize)
+            return false;
+        trailingEmpty = size == 0 ? trailingEmpty + 1 : 0;
+        return true;
+    });
+    return trailingEmpty;
 }

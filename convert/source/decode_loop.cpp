@@ -19,6 +19,7 @@ bool DecodeLoop::Start(std::unique_ptr<VideoFile> video, PositionRule& rule, int
         throw std::bad_alloc();
     const AVCodecDescriptor* descriptor = avcodec_descriptor_get(video_->Stream().codecpar->codec_id);
     openAnewAtSeek_ = descriptor && (descriptor->props & AV_CODEC_PROP_INTRA_ONLY);
+    aviPalettes_ = AviPalettes::Of(*video_);
     return OpenDecoder(threads, reason);
 }
 
@@ -56,6 +57,7 @@ bool DecodeLoop::OpenDecoder(int threads, QString& reason, DecoderWatch::Buffers
         return false;
     }
     lateFailures_ = decoder_->active_thread_type & FF_THREAD_FRAME;
+    givenPalette_.reset();
     return true;
 }
 
@@ -126,6 +128,7 @@ bool DecodeLoop::Seek(std::int64_t timestamp)
         paletteOwed_ = !palette_.empty();
     } else {
         avcodec_flush_buffers(decoder_.get());
+        givenPalette_.reset();
     }
     rule_->StartOver();
     lastPicturePosition_ = -1;
@@ -135,17 +138,40 @@ bool DecodeLoop::Seek(std::int64_t timestamp)
     return true;
 }
 
+namespace {
+
+// Gives `packet` the palette `bytes`, in place of any it came with.
+void GivePalette(AVPacket& packet, const std::uint8_t* bytes, std::size_t size)
+{
+    std::size_t held = 0;
+    std::uint8_t* into = av_packet_get_side_data(&packet, AV_PKT_DATA_PALETTE, &held);
+    if (!into || held != size)
+        into = av_packet_new_side_data(&packet, AV_PKT_DATA_PALETTE, size);
+    if (!into)
+        throw std::bad_alloc();
+    std::copy(bytes, bytes + size, into);
+}
+
+}  // namespace
+
 void DecodeLoop::CarryPalette(AVPacket& packet)
 {
     std::size_t size = 0;
-    if (const std::uint8_t* given = av_packet_get_side_data(&packet, AV_PKT_DATA_PALETTE, &size)) {
+    const std::uint8_t* given = av_packet_get_side_data(&packet, AV_PKT_DATA_PALETTE, &size);
+    if (aviPalettes_ && packet.pos >= 0) {
+        const std::size_t inForce = aviPalettes_->IndexAt(packet.pos);
+        if (given || givenPalette_ != inForce) {
+            const AviPalettes::Palette& palette = (*aviPalettes_)[inForce];
+            GivePalette(packet, reinterpret_cast<const std::uint8_t*>(palette.data()), AVPALETTE_SIZE);
+            givenPalette_ = inForce;
+        }
+        return;
+    }
+    if (given) {
         palette_.assign(given, given + size);
         paletteOwed_ = false;
     } else if (paletteOwed_) {
-        std::uint8_t* owed = av_packet_new_side_data(&packet, AV_PKT_DATA_PALETTE, palette_.size());
-        if (!owed)
-            throw std::bad_alloc();
-        std::copy(palette_.begin(), palette_.end(), owed);
+        GivePalette(packet, palette_.data(), palette_.size());
         paletteOwed_ = false;
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "convert/source/avi_palettes.h"
 #include "convert/source/decoder_watch.h"
 #include "convert/source/packet_gate.h"
 #include "convert/source/stream_handles.h"
@@ -10,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // The stream of one video file, read and decoded in order: its pictures in the order the decoder puts
@@ -65,7 +67,8 @@ private:
     bool DamageOnSeveralThreads(const AVFrame& picture) const;
     // Sends the next packet of the stream, or the end of the stream; false when both have been sent.
     bool SendNextPacket();
-    // Keeps the palette `packet` gives, or gives it the one owed.
+    // Gives `packet` the palette in force where it lies in an AVI file that changes its palette; else
+    // keeps the palette `packet` gives, or gives it the one owed.
     void CarryPalette(AVPacket& packet);
     void SendEnd();
     void DecodingFailed();
@@ -88,6 +91,8 @@ private:
     bool openAnewAtSeek_ = false;
     std::vector<std::uint8_t> palette_;  // the last one the file gave, if any
     bool paletteOwed_ = false;  // to the decoder opened at the last seek
+    std::optional<AviPalettes> aviPalettes_;
+    std::optional<std::size_t> givenPalette_;  // of aviPalettes_, since the last seek or start
 
     std::int64_t lastPicturePosition_ = -1;
     // After starting over: pictures up to this position were handed out before.
