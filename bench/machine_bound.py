@@ -17,6 +17,7 @@ class MachineBound:
     decode_cpu_s: float
     encode_cpu_s: float    # making every frame's file, measured on those frames
     cores: int
+    first_picture_s: float = 0.0  # decoding alone, from opening the file to its first picture
 
     def encode_per_core_s(self):
         return self.encode_cpu_s / self.cores
@@ -35,4 +36,5 @@ def measure_bound(helper, video, image_format, runs, cores):
 
     def median(key):
         return statistics.median(sample[key] for sample in samples)
-    return MachineBound(median("decode_wall_s"), median("decode_cpu_s"), median("encode_cpu_s"), cores)
+    return MachineBound(median("decode_wall_s"), median("decode_cpu_s"), median("encode_cpu_s"), cores,
+                        median("first_picture_s"))
