@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QSettings>
 #include <QTest>
 
@@ -79,19 +80,32 @@ bool ModalAnswerer::WaitUntilAnswered(int timeoutMs)
 void ModalAnswerer::Poll()
 {
     QWidget* modal = QApplication::activeModalWidget();
-    if (!modal || !modal->isVisible() || handled_.contains(modal))
+    if (!modal || !modal->isVisible())
         return;
-    handled_.insert(modal);
-    connect(modal, &QObject::destroyed, this, [this, modal] { handled_.remove(modal); });
+    if (const auto answered = answeredAt_.constFind(modal); answered != answeredAt_.cend()) {
+        if (answered->hasExpired(5000)) {
+            unexpected_ << QStringLiteral("still open after its answer: ") + modal->metaObject()->className() + QStringLiteral(": ") + modal->windowTitle();
+            answeredAt_[modal].restart();
+            if (auto* dialog = qobject_cast<QDialog*>(modal))
+                dialog->reject();
+        }
+        return;
+    }
+    answeredAt_[modal].start();
+    connect(modal, &QObject::destroyed, this, [this, modal] { answeredAt_.remove(modal); });
     if (answers_.empty()) {
         unexpected_ << modal->metaObject()->className() + QStringLiteral(": ") + modal->windowTitle();
         if (auto* dialog = qobject_cast<QDialog*>(modal))
             dialog->reject();
         return;
     }
-    Answer answer = std::move(answers_.front());
+    // Given from an event of its own, not from the timer's: an answer that opens a dialog in turn (a file
+    // dialog refusing a name) leaves the timer free to see that one.
+    QTimer::singleShot(0, this, [answer = std::move(answers_.front()), target = QPointer<QWidget>(modal)] {
+        if (target)
+            answer(target);
+    });
     answers_.pop_front();
-    answer(modal);
 }
 
 ModalAnswerer::Answer ModalAnswerer::ClickOk()
@@ -136,7 +150,11 @@ ModalAnswerer::Answer ModalAnswerer::PickFiles(const QString& folder, const QStr
         QStringList quoted;
         for (const QString& name : names)
             quoted << QLatin1Char('"') + name + QLatin1Char('"');
-        files->selectFile(names.size() == 1 ? names.front() : quoted.join(QLatin1Char(' ')));
+        // Typed into the name field: selectFile leaves the field alone once it has the focus, and the
+        // dialog would then refuse to close.
+        auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QVERIFY(name);
+        name->setText(names.size() == 1 ? names.front() : quoted.join(QLatin1Char(' ')));
         static_cast<QDialog*>(files)->accept();  // dispatches to the file dialog's own accept
     };
 }

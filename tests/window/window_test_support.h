@@ -7,7 +7,8 @@
 #include <QMessageBox>
 #include <QObject>
 #include <QPointer>
-#include <QSet>
+#include <QElapsedTimer>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -50,7 +51,8 @@ struct SeenMessageBox {
 };
 
 // Answers modal dialogs from a timer as they appear, each with the next answer queued. A dialog
-// that appears with no answer queued is recorded and rejected, so a test never hangs on it.
+// that appears with no answer queued, or stays open long after its answer (it refused it), is recorded
+// and rejected, so a test never hangs on it.
 class ModalAnswerer : public QObject {
 public:
     using Answer = std::function<void(QWidget* dialog)>;
@@ -77,7 +79,7 @@ private:
 
     QTimer timer_;
     std::deque<Answer> answers_;
-    QSet<QWidget*> handled_;
+    QHash<QWidget*, QElapsedTimer> answeredAt_;
     std::vector<SeenMessageBox> messageBoxes_;
     QStringList unexpected_;
 };
