@@ -4,11 +4,11 @@
 #include "window/form1_controls.h"
 #include "window/form1_environment.h"
 
+#include <QElapsedTimer>
+#include <QHash>
 #include <QMessageBox>
 #include <QObject>
 #include <QPointer>
-#include <QElapsedTimer>
-#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
