@@ -140,12 +140,12 @@ bool DecodeLoop::Seek(std::int64_t timestamp)
 
 namespace {
 
-// Gives `packet` the palette `bytes`, in place of any it came with.
+// Gives `packet` the palette `bytes`, in place of any it came with (a decoder reads only the first).
 void GivePalette(AVPacket& packet, const std::uint8_t* bytes, std::size_t size)
 {
     std::size_t held = 0;
     std::uint8_t* into = av_packet_get_side_data(&packet, AV_PKT_DATA_PALETTE, &held);
-    if (!into || held != size)
+    if (!into || held < size)
         into = av_packet_new_side_data(&packet, AV_PKT_DATA_PALETTE, size);
     if (!into)
         throw std::bad_alloc();
