@@ -16,7 +16,7 @@ from batch_bench import batch_section, ensure_batch, run_batch  # noqa: E402
 from bench_inputs import INPUTS, ensure_input, output_stem  # noqa: E402
 from bench_report import InputReport, render_markdown, to_json_data  # noqa: E402
 from frame_quality import ffmpeg_rgb  # noqa: E402
-from machine_bound import measure_bound  # noqa: E402
+from machine_bound import MachineBound, bound_sample  # noqa: E402
 from selection_bench import LONG, SHORT, ensure_selection_input, run_selection, selection_section  # noqa: E402
 from shaping_bench import run_shaping, shaping_sections  # noqa: E402
 from tool_comparison import Job, compare_format  # noqa: E402
@@ -116,11 +116,11 @@ def bench_input(options, cli, input_name, launcher):
     results, bounds = {}, {}
     cores = len(os.sched_getaffinity(0))
     for image_format in options.formats:
-        log(f"{input_name}: {image_format}")
-        results[image_format] = compare_format(job, image_format)
-        log(f"{input_name}: {image_format}, the bound through our own reader and writer")
-        bounds[image_format] = measure_bound(frame_cost_helper(cli), video, file_format(image_format), options.runs,
-                                             cores)
+        log(f"{input_name}: {image_format}, each round with the bound through our own reader and writer")
+        bound = MachineBound([], cores)
+        results[image_format] = compare_format(job, image_format, lambda: bound.samples.append(
+            bound_sample(frame_cost_helper(cli), video, file_format(image_format))))
+        bounds[image_format] = bound
     return InputReport(input_name, recipe.describe(frames), results, bounds), frames
 
 

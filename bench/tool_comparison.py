@@ -79,9 +79,10 @@ def record_outputs(result, outputs, job, image_format, out_dir, first_run):
         result.problems.append(f"last frame unreadable: {error}")
 
 
-def compare_format(job, image_format):
+def compare_format(job, image_format, each_round=None):
     """Both tools `job.runs` times each, alternately, each run into a fresh folder. The tool that
-    goes first swaps every round, so neither always runs on the warmer machine."""
+    goes first swaps every round, so neither always runs on the warmer machine. `each_round`, if
+    given, is called at the end of every round."""
     results = {tool: ToolResult() for tool in TOOLS}
     for run in range(job.runs):
         for tool in (TOOLS if run % 2 == 0 else TOOLS[::-1]):
@@ -106,6 +107,8 @@ def compare_format(job, image_format):
             finally:
                 if not (job.keep and run == 0):
                     shutil.rmtree(out_dir, ignore_errors=True)
+        if each_round:
+            each_round()
     ours, theirs = results["ours"], results["ffmpeg"]
     if ours.measurements and theirs.measurements and ours.frame_count != theirs.frame_count:
         ours.problems.append(f"{ours.frame_count} files, ffmpeg {theirs.frame_count}")
