@@ -4,8 +4,10 @@
 //     and how long the first picture takes to come out: no encoder can start before it;
 //   - making each frame's file from those pictures, one frame at a time on one thread (CPU of that
 //     thread, writing included, into a scratch folder that keeps every file until the end, as a run
-//     does: a file removed at once is never written back and costs the kernel far less).
-// Prints one JSON object. Usage: frame_cost --format FORMAT [--quality Q] [--threads N] VIDEO
+//     does: a file removed at once is never written back and costs the kernel far less). The folder is
+//     made in --scratch, which should be on the file system the run writes to: tmpfs costs far less
+//     than a disk.
+// Prints one JSON object. Usage: frame_cost --format FORMAT [--quality Q] [--threads N] [--scratch DIR] VIDEO
 #include "convert/source/video_frame_source.h"
 #include "convert/picture/decoded_picture.h"
 #include "convert/run/frame_writer.h"
@@ -13,6 +15,7 @@
 #include "convert/run/thread_budget.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QTemporaryDir>
 
 extern "C" {
@@ -78,6 +81,7 @@ int main(int argc, char** argv)
     std::optional<OutputFormat> format;
     int quality = 85;
     unsigned threads = 0;
+    QString scratchIn = QDir::tempPath();
     QString video;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
@@ -88,11 +92,13 @@ int main(int argc, char** argv)
             quality = value.toInt();
         else if (argument == QLatin1String("--threads") && ++i)
             threads = value.toUInt();
+        else if (argument == QLatin1String("--scratch") && ++i)
+            scratchIn = value;
         else
             video = argument;
     }
     if (!format || video.isEmpty()) {
-        std::fprintf(stderr, "usage: frame_cost --format FORMAT [--quality Q] [--threads N] VIDEO\n");
+        std::fprintf(stderr, "usage: frame_cost --format FORMAT [--quality Q] [--threads N] [--scratch DIR] VIDEO\n");
         return 2;
     }
 
@@ -110,7 +116,11 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    QTemporaryDir scratch;
+    QTemporaryDir scratch(QDir(scratchIn).filePath(QStringLiteral("frame_cost-XXXXXX")));
+    if (!scratch.isValid()) {
+        std::fprintf(stderr, "frame_cost: cannot make a folder in %s\n", qPrintable(scratchIn));
+        return 1;
+    }
     double encodeCpu = 0;
     ForEachPicture(video, ThreadBudgetFor(1), [&](const DecodedPicture& picture, std::int32_t position) {
         const QString path = scratch.filePath(QStringLiteral("frame_%1.%2").arg(position).arg(ExtensionOf(*format)));

@@ -55,8 +55,8 @@ class MachineBound:
         return statistics.median(wall / bound_of(sample, self.cores) for wall, sample in pairs) if pairs else None
 
 
-def bound_sample(helper, video, image_format):
-    """One run of the helper."""
-    output = subprocess.run([helper, "--format", image_format, "--quality", "85", video],
+def bound_sample(helper, video, image_format, scratch):
+    """One run of the helper, writing its files in `scratch` (where the tools write theirs)."""
+    output = subprocess.run([helper, "--format", image_format, "--quality", "85", "--scratch", scratch, video],
                             check=True, capture_output=True, text=True).stdout
     return json.loads(output)

@@ -119,7 +119,7 @@ def bench_input(options, cli, input_name, launcher):
         log(f"{input_name}: {image_format}, each round with the bound through our own reader and writer")
         bound = MachineBound([], cores)
         results[image_format] = compare_format(job, image_format, lambda: bound.samples.append(
-            bound_sample(frame_cost_helper(cli), video, file_format(image_format))))
+            bound_sample(frame_cost_helper(cli), video, file_format(image_format), job.work_dir)))
         bounds[image_format] = bound
     return InputReport(input_name, recipe.describe(frames), results, bounds), frames
 
