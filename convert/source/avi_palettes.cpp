@@ -42,39 +42,11 @@ std::optional<Change> ReadChange(QFile& file, qint64 at, qint64 size)
     return change;
 }
 
-// The palette the stream's first packet comes with, as a reader from the start gives it.
-std::optional<AviPalettes::Palette> FirstPacketPalette(const QString& path)
-{
-    QString reason;
-    const std::unique_ptr<VideoFile> video = VideoFile::Open(path, reason);
-    if (!video)
-        return std::nullopt;
-    PacketPtr packet(av_packet_alloc());
-    if (!packet)
-        throw std::bad_alloc();
-    while (av_read_frame(&video->Format(), packet.get()) >= 0) {
-        if (packet->stream_index != video->StreamIndex()) {
-            av_packet_unref(packet.get());
-            continue;
-        }
-        std::size_t size = 0;
-        const std::uint8_t* given = av_packet_get_side_data(packet.get(), AV_PKT_DATA_PALETTE, &size);
-        if (!given || size < AVPALETTE_SIZE)
-            return std::nullopt;
-        AviPalettes::Palette palette;
-        std::memcpy(palette.data(), given, AVPALETTE_SIZE);
-        return palette;
-    }
-    return std::nullopt;
-}
-
 }  // namespace
 
-std::optional<AviPalettes> AviPalettes::Of(const VideoFile& video)
+std::optional<AviPalettes> AviPalettes::Of(const VideoFile& video, const Palette& first)
 {
-    // Only a stream of 8 bits or fewer to the pixel has a palette; other files are not walked.
-    const int depth = video.Stream().codecpar->bits_per_coded_sample;
-    if (!video.NumbersChunks() || depth <= 0 || depth > 8)
+    if (!video.NumbersChunks())
         return std::nullopt;
     std::vector<Change> changes;
     WalkStreamChunks(video.Path(), video.StreamIndex(), [&](QFile& file, const char* type, qint64 at, qint64 size) {
@@ -84,13 +56,10 @@ std::optional<AviPalettes> AviPalettes::Of(const VideoFile& video)
         }
         return changes.size() <= kMostChanges;
     });
-    if (changes.empty() || changes.size() > kMostChanges)
-        return std::nullopt;
-    std::optional<Palette> first = FirstPacketPalette(video.Path());
-    if (!first)
+    if (changes.size() > kMostChanges)
         return std::nullopt;
     AviPalettes palettes;
-    palettes.palettes_.push_back(*first);
+    palettes.palettes_.push_back(first);
     for (const Change& change : changes) {
         Palette next = palettes.palettes_.back();
         std::copy(change.entries.begin(), change.entries.end(), next.begin() + change.first);
@@ -103,4 +72,33 @@ std::optional<AviPalettes> AviPalettes::Of(const VideoFile& video)
 std::size_t AviPalettes::IndexAt(std::int64_t offset) const
 {
     return static_cast<std::size_t>(std::lower_bound(changedAt_.begin(), changedAt_.end(), offset) - changedAt_.begin());
+}
+
+std::optional<AviPalettes::Palette> FirstPacketPalette(const VideoFile& video)
+{
+    const AVCodecParameters& parameters = *video.Stream().codecpar;
+    const int depth = parameters.bits_per_coded_sample;
+    if (parameters.format != AV_PIX_FMT_PAL8 && (depth <= 0 || depth > 8))
+        return std::nullopt;
+    QString reason;
+    const std::unique_ptr<VideoFile> again = VideoFile::Open(video.Path(), reason);
+    if (!again)
+        return std::nullopt;
+    PacketPtr packet(av_packet_alloc());
+    if (!packet)
+        throw std::bad_alloc();
+    while (av_read_frame(&again->Format(), packet.get()) >= 0) {
+        if (packet->stream_index != again->StreamIndex()) {
+            av_packet_unref(packet.get());
+            continue;
+        }
+        std::size_t size = 0;
+        const std::uint8_t* given = av_packet_get_side_data(packet.get(), AV_PKT_DATA_PALETTE, &size);
+        if (!given || size < AVPALETTE_SIZE)
+            return std::nullopt;
+        AviPalettes::Palette palette;
+        std::memcpy(palette.data(), given, AVPALETTE_SIZE);
+        return palette;
+    }
+    return std::nullopt;
 }

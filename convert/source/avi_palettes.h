@@ -20,8 +20,8 @@ class AviPalettes {
 public:
     using Palette = std::array<std::uint32_t, AVPALETTE_COUNT>;  // as a packet's palette holds them
 
-    // None unless the stream of `video` (an AVI file) has a palette that one of its chunks changes.
-    static std::optional<AviPalettes> Of(const VideoFile& video);
+    // None unless `video` is an AVI file; `first` is the palette its stream's first packet comes with.
+    static std::optional<AviPalettes> Of(const VideoFile& video, const Palette& first);
 
     // Which palette is in force for the packet whose chunk starts at `offset`: 0 for the one the first
     // packet comes with, n for the one the n-th change leaves.
@@ -32,3 +32,8 @@ private:
     std::vector<std::int64_t> changedAt_;  // where each change chunk starts, in file order
     std::vector<Palette> palettes_;
 };
+
+// The palette the first packet of a paletted stream comes with, as a reader from the start is given it:
+// FFmpeg's readers give it only once, with that packet, which the probe of a file has read before any
+// seek. None for a stream without a palette.
+std::optional<AviPalettes::Palette> FirstPacketPalette(const VideoFile& video);

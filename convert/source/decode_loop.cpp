@@ -19,7 +19,11 @@ bool DecodeLoop::Start(std::unique_ptr<VideoFile> video, PositionRule& rule, int
         throw std::bad_alloc();
     const AVCodecDescriptor* descriptor = avcodec_descriptor_get(video_->Stream().codecpar->codec_id);
     openAnewAtSeek_ = descriptor && (descriptor->props & AV_CODEC_PROP_INTRA_ONLY);
-    aviPalettes_ = AviPalettes::Of(*video_);
+    if (const std::optional<AviPalettes::Palette> first = FirstPacketPalette(*video_)) {
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(first->data());
+        palette_.assign(bytes, bytes + AVPALETTE_SIZE);
+        aviPalettes_ = AviPalettes::Of(*video_, *first);
+    }
     return OpenDecoder(threads, reason);
 }
 
@@ -125,11 +129,12 @@ bool DecodeLoop::Seek(std::int64_t timestamp)
         // The decoder opened a moment ago: if it cannot be opened now, the stretch cannot be read.
         if (!OpenDecoder(threads_, reason, DecoderWatch::Buffers::Forgotten))
             return false;
-        paletteOwed_ = !palette_.empty();
     } else {
         avcodec_flush_buffers(decoder_.get());
         givenPalette_.reset();
     }
+    // The packet that came with the palette lies behind: the decoder is owed it.
+    paletteOwed_ = !palette_.empty();
     rule_->StartOver();
     lastPicturePosition_ = -1;
     handedOutThrough_ = -1;

@@ -55,8 +55,9 @@ public:
     // A flushed decoder keeps what it read before: MJPEG its tables, and every decoder the pictures in
     // the buffers it recycles, which show through where damage leaves a picture undecoded. What comes
     // after a seek would then depend on what was read before it. Where every picture is its own entry
-    // point (intra-only codecs), the decoder is opened anew instead, with its buffers cleared: the
-    // palette the file gave before is handed to it with its first packet, as the file gives it once.
+    // point (intra-only codecs), the decoder is opened anew instead, with its buffers cleared. Either
+    // way the first packet after the seek carries the palette in force there (see CarryPalette): a
+    // reader gives it only with the file's first packet, which lies behind.
     bool Seek(std::int64_t timestamp);
     // Whether the decoder met damage: a packet that failed, or one it reported as broken.
     bool MetDamage() const { return failedPackets_ > 0 || watch_.DamageSeen(); }
@@ -67,8 +68,8 @@ private:
     bool DamageOnSeveralThreads(const AVFrame& picture) const;
     // Sends the next packet of the stream, or the end of the stream; false when both have been sent.
     bool SendNextPacket();
-    // Gives `packet` the palette in force where it lies in an AVI file that changes its palette; else
-    // keeps the palette `packet` gives, or gives it the one owed.
+    // Gives `packet` the palette in force where it lies in an AVI file; in other files keeps the
+    // palette `packet` gives, or gives it the one owed.
     void CarryPalette(AVPacket& packet);
     void SendEnd();
     void DecodingFailed();
@@ -89,8 +90,8 @@ private:
     int threads_ = 1;  // asked for
     bool lateFailures_ = false;  // failures may surface packets after the one that failed
     bool openAnewAtSeek_ = false;
-    std::vector<std::uint8_t> palette_;  // the last one the file gave, if any
-    bool paletteOwed_ = false;  // to the decoder opened at the last seek
+    std::vector<std::uint8_t> palette_;  // the first packet's, then the last one the file gave
+    bool paletteOwed_ = false;  // to the decoder since the last seek
     std::optional<AviPalettes> aviPalettes_;
     std::optional<std::size_t> givenPalette_;  // of aviPalettes_, since the last seek or start
 

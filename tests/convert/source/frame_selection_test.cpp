@@ -244,29 +244,34 @@ TEST(DamagedMjpegTest, RulePicturesDependOnTheFileAlone)
     }
 }
 
-// A reader that seeks lands past the file's changes of palette: the colours are those of the picture's
-// place in the file all the same, as ffmpeg gives them decoding from the start, on any number of threads.
-TEST(PaletteChangeTest, RulePicturesHaveTheColoursOfTheirPlaceInTheFile)
+// A reader that seeks lands past the packet its palette came with, and past the file's changes of
+// palette: the colours are those of the picture's place in the file all the same, as ffmpeg gives them
+// decoding from the start, on any number of threads.
+TEST(PaletteTest, RulePicturesHaveTheColoursOfTheirPlaceInTheFile)
 {
     QTemporaryDir folder;
-    const QString video = folder.filePath(QStringLiteral("palette_changes.avi"));
-    const ToolResult made = RunTool(QLatin1String(kPython), {QStringLiteral(STILLPRESS_TEST_SCRIPTS "/palette_change_avi.py"), video});
+    const QString changes = folder.filePath(QStringLiteral("palette_changes.avi"));
+    const ToolResult made = RunTool(QLatin1String(kPython), {QStringLiteral(STILLPRESS_TEST_SCRIPTS "/palette_change_avi.py"), changes});
     ASSERT_EQ(made.exitCode, 0) << made.err.toStdString();
-    const ReferenceVideo reference = DecodeWithFfmpeg(video);
-    ASSERT_EQ(reference.pictures.size(), 40u);
-    for (const char* rule : {"--every 3", "--spread 7"}) {
-        for (const unsigned stretchThreads : {1u, 2u, 4u}) {
-            SelectedFrames frames;
-            ASSERT_EQ(frames.Open(video, DecoderThreading{1}, stretchThreads, kLook, SelectionOf(QLatin1String(rule))), VideoFrameSource::Status::Ok);
-            int taken = 0;
-            while (const std::optional<SelectedFrames::Frame> frame = frames.Next()) {
-                ASSERT_TRUE(frame->picture) << rule << " at " << frame->position;
-                EXPECT_EQ(TopDownBgr(frame->picture->ToPackedDib()), reference.pictures.at(static_cast<std::size_t>(frame->position)))
-                    << rule << " at " << frame->position << " on " << stretchThreads << " threads";
-                ++taken;
+    const QString quickTime = folder.filePath(QStringLiteral("palette.mov"));
+    MakeVideo(quickTime, {"-f", "lavfi", "-i", "testsrc2=size=64x48:rate=10", "-frames:v", "60", "-g", "1", "-c:v", "rawvideo", "-pix_fmt", "pal8"});
+    for (const QString& video : {changes, quickTime}) {
+        const ReferenceVideo reference = DecodeWithFfmpeg(video);
+        ASSERT_GE(reference.pictures.size(), 40u) << video.toStdString();
+        for (const char* rule : {"--every 3", "--spread 7"}) {
+            for (const unsigned stretchThreads : {1u, 2u, 4u}) {
+                SelectedFrames frames;
+                ASSERT_EQ(frames.Open(video, DecoderThreading{1}, stretchThreads, kLook, SelectionOf(QLatin1String(rule))), VideoFrameSource::Status::Ok);
+                int taken = 0;
+                while (const std::optional<SelectedFrames::Frame> frame = frames.Next()) {
+                    ASSERT_TRUE(frame->picture) << rule << " at " << frame->position;
+                    EXPECT_EQ(TopDownBgr(frame->picture->ToPackedDib()), reference.pictures.at(static_cast<std::size_t>(frame->position)))
+                        << video.toStdString() << ", " << rule << " at " << frame->position << " on " << stretchThreads << " threads";
+                    ++taken;
+                }
+                EXPECT_EQ(frames.ReadingUsed(), SelectedFrames::Reading::Stretches) << video.toStdString() << ", " << rule;
+                EXPECT_GE(taken, 7) << rule;
             }
-            EXPECT_EQ(frames.ReadingUsed(), SelectedFrames::Reading::Stretches) << rule;
-            EXPECT_GE(taken, 7) << rule;
         }
     }
 }
