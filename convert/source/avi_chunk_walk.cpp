@@ -90,3 +90,14 @@ int TrailingEmptyChunks(const QString& path, int stream)
     });
     return trailingEmpty;
 }
+
+std::vector<std::int64_t> StreamChunkData(const QString& path, int stream)
+{
+    std::vector<std::int64_t> data;
+    WalkStreamChunks(path, stream, [&](QFile&, const char* type, qint64 at, qint64) {
+        if (type[0] == 'd' && (type[1] == 'c' || type[1] == 'b'))
+            data.push_back(at + 8);
+        return true;
+    });
+    return data;
+}

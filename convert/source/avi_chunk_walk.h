@@ -3,7 +3,9 @@
 #include <QFile>
 #include <QString>
 
+#include <cstdint>
 #include <functional>
+#include <vector>
 
 // Calls `visit` with each chunk of stream `stream` in an AVI file, in file order: the chunk's type (the
 // two characters after the stream's number: "dc", "db", "pc", ...), the offset of its header, its data
@@ -11,6 +13,10 @@
 // parts) as far as the file really goes; stops where `visit` returns false.
 void WalkStreamChunks(const QString& path, int stream,
     const std::function<bool(QFile& file, const char* type, qint64 at, qint64 size)>& visit);
+
+// Where the data of each picture chunk ("dc", "db") of stream `stream` starts, in file order, as far as
+// the file's structure can be followed.
+std::vector<std::int64_t> StreamChunkData(const QString& path, int stream);
 
 // How many empty chunks of stream `stream` an AVI file holds after the last chunk of that stream that
 // has data: frames a capture dropped at the very end. FFmpeg's reader passes over empty chunks without

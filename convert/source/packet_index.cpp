@@ -184,6 +184,7 @@ PacketScan ScanPackets(VideoFile& video)
             record.key = packet->flags & AV_PKT_FLAG_KEY;
             record.discard = packet->flags & AV_PKT_FLAG_DISCARD;
             record.corrupt = packet->flags & AV_PKT_FLAG_CORRUPT;
+            record.pos = packet->pos;
             if (headers)
                 headers->Read(*packet, record);
             scan.packets.push_back(record);
@@ -242,7 +243,8 @@ std::optional<PictureIndex> ProvePictures(const PacketScan& scan)
     return index;
 }
 
-PictureIndex IndexOfChunks(const PacketScan& scan, const AVStream& stream, int trailingEmptyChunks)
+PictureIndex IndexOfChunks(const PacketScan& scan, const AVStream& stream, int trailingEmptyChunks,
+    const std::vector<std::int64_t>& chunkData)
 {
     constexpr std::int64_t kMostPosition = std::numeric_limits<std::int32_t>::max();
     // As ChunkPositions numbers packets.
@@ -286,7 +288,8 @@ PictureIndex IndexOfChunks(const PacketScan& scan, const AVStream& stream, int t
     for (std::size_t i = 0; i < scan.packets.size(); ++i) {
         const PacketRecord& packet = scan.packets[i];
         const std::int64_t chunk = chunks[i];
-        inTurn = inTurn && !packet.corrupt && !packet.field;
+        inTurn = inTurn && !packet.corrupt && !packet.field
+            && (packet.pos < 0 || std::binary_search(chunkData.begin(), chunkData.end(), packet.pos));
         if (chunk < index.firstPosition || chunk >= end || packet.corrupt)
             continue;
         const bool key = packet.key && ShownAsKey(scan, packet);

@@ -19,6 +19,7 @@ struct PacketRecord {
     bool corrupt = false;
     bool field = false;     // the parser found a field: two packets make one picture
     bool parsedKey = false; // the parser found what the decoder marks as a key frame
+    std::int64_t pos = -1;  // where the reader found it in the file
 };
 
 // How a codec's decoder puts its pictures out, as far as packet headers can tell.
@@ -56,5 +57,8 @@ std::optional<PictureIndex> ProvePictures(const PacketScan& scan);
 // (an empty chunk never). The positions run from the first chunk with data to the last one the file
 // holds (`trailingEmptyChunks` after the last with data), within the header's start and length. Entry
 // points at the key chunks where the decoder shows pictures in decoding order, so that numbering by
-// chunks holds after a seek.
-PictureIndex IndexOfChunks(const PacketScan& scan, const AVStream& stream, int trailingEmptyChunks);
+// chunks holds after a seek: never where the reader found a packet that is none of the stream's chunks
+// the file's structure holds (`chunkData`: where their data starts, in file order), for it then read on
+// past a broken chunk by searching, and numbers the packets it finds so otherwise than after a seek.
+PictureIndex IndexOfChunks(const PacketScan& scan, const AVStream& stream, int trailingEmptyChunks,
+    const std::vector<std::int64_t>& chunkData);

@@ -37,7 +37,8 @@ VideoFrameSource::Status SelectedFrames::Open(const QString& path, DecoderThread
     std::optional<PictureIndex> index;
     indexedByPackets_ = true;
     if (video->NumbersChunks()) {
-        index = IndexOfChunks(scan, video->Stream(), TrailingEmptyChunks(path, video->StreamIndex()));
+        index = IndexOfChunks(scan, video->Stream(), TrailingEmptyChunks(path, video->StreamIndex()),
+            StreamChunkData(path, video->StreamIndex()));
     } else {
         index = ProvePictures(scan);
         if (!index) {
