@@ -73,31 +73,26 @@ void WalkStreamChunks(const QString& path, int stream, const Visit& visit)
     ChunkWalk(file, stream, visit).Walk(0, file.size(), 0);
 }
 
-int TrailingEmptyChunks(const QString& path, int stream)
+PictureChunks PictureChunksOf(const QString& path, int stream)
 {
-    int trailingEmpty = 0;
+    PictureChunks chunks;
     qint64 fileSize = -1;
     WalkStreamChunks(path, stream, [&](QFile& file, const char* type, qint64 at, qint64 size) {
         if (type[0] != 'd' || (type[1] != 'c' && type[1] != 'b'))
             return true;
         if (fileSize < 0)
             fileSize = file.size();
+        chunks.data.push_back(at + 8);
         // A chunk the file breaks off inside ends the walk: the file ends there.
         if (at + 8 + size > fileSize)
             return false;
-        trailingEmpty = size == 0 ? trailingEmpty + 1 : 0;
+        chunks.trailingEmpty = size == 0 ? chunks.trailingEmpty + 1 : 0;
         return true;
     });
-    return trailingEmpty;
+    return chunks;
 }
 
-std::vector<std::int64_t> StreamChunkData(const QString& path, int stream)
+int TrailingEmptyChunks(const QString& path, int stream)
 {
-    std::vector<std::int64_t> data;
-    WalkStreamChunks(path, stream, [&](QFile&, const char* type, qint64 at, qint64) {
-        if (type[0] == 'd' && (type[1] == 'c' || type[1] == 'b'))
-            data.push_back(at + 8);
-        return true;
-    });
-    return data;
+    return PictureChunksOf(path, stream).trailingEmpty;
 }

@@ -14,11 +14,15 @@
 void WalkStreamChunks(const QString& path, int stream,
     const std::function<bool(QFile& file, const char* type, qint64 at, qint64 size)>& visit);
 
-// Where the data of each picture chunk ("dc", "db") of stream `stream` starts, in file order, as far as
-// the file's structure can be followed.
-std::vector<std::int64_t> StreamChunkData(const QString& path, int stream);
+// The picture chunks ("dc", "db") of stream `stream` in an AVI file, as far as the file's structure can be
+// followed and up to one the file breaks off inside.
+struct PictureChunks {
+    std::vector<std::int64_t> data;  // where the data of each starts, in file order
+    // How many are empty after the last that has data: frames a capture dropped at the very end.
+    // FFmpeg's reader passes over empty chunks without a packet, so only the file's own structure
+    // tells them from a file that simply ends there.
+    int trailingEmpty = 0;
+};
+PictureChunks PictureChunksOf(const QString& path, int stream);
 
-// How many empty chunks of stream `stream` an AVI file holds after the last chunk of that stream that
-// has data: frames a capture dropped at the very end. FFmpeg's reader passes over empty chunks without
-// a packet, so only the file's own structure tells them from a file that simply ends there.
 int TrailingEmptyChunks(const QString& path, int stream);

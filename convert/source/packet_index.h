@@ -58,7 +58,7 @@ std::optional<PictureIndex> ProvePictures(const PacketScan& scan);
 // holds (`trailingEmptyChunks` after the last with data), within the header's start and length. Entry
 // points at the key chunks where the decoder shows pictures in decoding order, so that numbering by
 // chunks holds after a seek: never where the reader found a packet that is none of the stream's chunks
-// the file's structure holds (`chunkData`: where their data starts, in file order), for it then read on
+// the file's structure holds (`chunkData`: where their data starts, in file order, as PictureChunksOf gives it), for it then read on
 // past a broken chunk by searching, and numbers the packets it finds so otherwise than after a seek.
 PictureIndex IndexOfChunks(const PacketScan& scan, const AVStream& stream, int trailingEmptyChunks,
     const std::vector<std::int64_t>& chunkData);

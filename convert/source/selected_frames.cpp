@@ -37,8 +37,8 @@ VideoFrameSource::Status SelectedFrames::Open(const QString& path, DecoderThread
     std::optional<PictureIndex> index;
     indexedByPackets_ = true;
     if (video->NumbersChunks()) {
-        index = IndexOfChunks(scan, video->Stream(), TrailingEmptyChunks(path, video->StreamIndex()),
-            StreamChunkData(path, video->StreamIndex()));
+        const PictureChunks chunks = PictureChunksOf(path, video->StreamIndex());
+        index = IndexOfChunks(scan, video->Stream(), chunks.trailingEmpty, chunks.data);
     } else {
         index = ProvePictures(scan);
         if (!index) {
